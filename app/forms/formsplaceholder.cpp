@@ -1,0 +1,1 @@
+// The report engine lives here.
