@@ -525,6 +525,29 @@ private slots:
         QVERIFY(ContDataList.isEmpty());
     }
 
+    // The sample contract shipped for a first run reads completely.
+    void sampleFile() {
+        const ContractContent c =
+            ReadContract(QStringLiteral(TARVIK_SOURCE_DIR "/samples/contract-2026-0041.dat"));
+        QCOMPARE(c.title.docno, QStringLiteral("0163200000326004117-0041"));
+        QCOMPARE(c.title.agents, QStringLiteral("ООО Медтекстиль"));
+        QCOMPARE(c.title.payer, 1502);
+        QCOMPARE(c.title.data, QDate(2026, 1, 12));
+        int organisations = 0;
+        for (const TRefItem& r : c.refItems)
+            organisations += r.refBook == 2 && !r.full_naim.isEmpty() && !r.inn.isEmpty();
+        QCOMPARE(organisations, 6);
+        QCOMPARE(c.items.size(), 16); // 7 positions, 9 further shares
+        double total = 0;
+        for (const TContData& d : c.items) {
+            QVERIFY(d.recip != 0);
+            total += d.summa;
+        }
+        QCOMPARE(qRound64(total * 100), qint64(59587000));
+        QCOMPARE(c.items[2].kat, QString());
+        QCOMPARE(c.items[2].comment, QStringLiteral("Упаковка по 250 г"));
+    }
+
     void findRefItem_data() {
         QTest::addColumn<int>("refBook");
         QTest::addColumn<int>("id");
