@@ -5,6 +5,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QProgressDialog>
 
@@ -22,7 +23,7 @@ public:
         setWindowFlag(Qt::WindowCloseButtonHint, false);
         setAutoClose(false);
         setAutoReset(false);
-        setMinimumDuration(300);
+        setMinimumDuration(0);
         setRange(0, 0);
     }
 
@@ -46,9 +47,19 @@ void TMain::ToolButton1Click() {
     const QString fileName = dmMain->OpenDialog1.FileName;
     ReadContractFile(fileName);
 
+    // Shown before the first events are processed: its modality is what keeps the other
+    // commands out while the import runs.
     ImportProgressDialog progress(this);
+    progress.show();
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
     ImportContract(dmMain->trTarvik, dmMain->qTarvik, dmMain->qOrgs, fileName,
-                   [&progress](qsizetype done, qsizetype total) {
+                   [&](qsizetype done, qsizetype total) {
+                       // Repainting costs more than writing rows: let the window breathe
+                       // about 25 times a second.
+                       if (sinceEvents.elapsed() < 40 && done < total)
+                           return;
+                       sinceEvents.restart();
                        const int scale = total > 1000000 ? 1000 : 1;
                        progress.setMaximum(int(total / scale));
                        progress.setValue(int(done / scale));
