@@ -281,7 +281,9 @@ public:
         for (qsizetype n = 0; n < lines.size(); ++n) {
             const QString& text = lines[n];
             const int lineNo = int(n + 1);
-            for (int s = 0; s < 4; ++s) {
+            // Every tag starts with '['; most lines hold none.
+            const bool mayHoldTag = text.contains(QLatin1Char('['));
+            for (int s = 0; s < 4 && mayHoldTag; ++s) {
                 if (text.contains(kTagClose[s]))
                     open[s] = false;
             }
@@ -293,7 +295,7 @@ public:
                 readPosition(Line(text, lineNo));
             if (open[Distribution])
                 readDistribution(Line(text, lineNo));
-            for (int s = 0; s < 4; ++s) {
+            for (int s = 0; s < 4 && mayHoldTag; ++s) {
                 if (text.contains(kTagOpen[s]))
                     open[s] = true;
             }
