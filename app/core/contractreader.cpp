@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QVarLengthArray>
 
 #include <array>
 #include <charconv>
@@ -103,18 +104,24 @@ QString checkIdentifierLine(const QStringList& lines) {
 // Field access and conversions of one data line; every failure names the line and field.
 class Line {
 public:
-    Line(const QString& text, int lineNo) : m_fields(SplitFields(text)), m_lineNo(lineNo) {}
+    // The fields are views into `text`, which must outlive the line.
+    Line(QStringView text, int lineNo) : m_lineNo(lineNo) {
+        qsizetype start = 0;
+        for (qsizetype hash; (hash = text.indexOf(QLatin1Char('#'), start)) >= 0; start = hash + 1)
+            m_fields.append(text.mid(start, hash - start));
+    }
 
     qsizetype count() const { return m_fields.size(); }
 
-    const QString& str(int i) const {
+    QStringView view(int i) const {
         if (i >= m_fields.size())
             fail(QStringLiteral("Строка %1: нет поля %2").arg(m_lineNo).arg(i));
         return m_fields[i];
     }
+    QString str(int i) const { return view(i).toString(); }
 
     int integer(int i) const {
-        const QString& s = str(i);
+        const QStringView s = view(i);
         qsizetype k = 0;
         bool negative = false;
         if (k < s.size() && (s[k] == QLatin1Char('-') || s[k] == QLatin1Char('+')))
@@ -139,7 +146,7 @@ public:
 
     // A decimal number with '.' as the decimal point, whatever the regional settings say.
     double number(int i) const {
-        const QString& s = str(i);
+        const QStringView s = view(i);
         // [+-] digits [. digits] [e [+-] digits], at least one digit in the mantissa.
         QByteArray text;
         text.reserve(s.size());
@@ -181,7 +188,7 @@ public:
     }
 
     QDate date(int i, const Regional& regional) const {
-        const QString& s = str(i);
+        const QStringView s = view(i);
         QDate d = parseDate(s, regional.shortDateFormat, regional.dateSeparator);
         if (!d.isValid())
             d = parseDate(s, QStringLiteral("dd.MM.yyyy"), QLatin1Char('.'));
@@ -197,18 +204,18 @@ private:
         fail(QStringLiteral("Строка %1, поле %2: недопустимое значение \"%3\"")
                  .arg(m_lineNo)
                  .arg(i)
-                 .arg(m_fields[i].left(40)));
+                 .arg(m_fields[i].left(40).toString()));
     }
 
     // A date in a short date format made of day, month and year parts joined by one
     // separator: day and month of one or two digits, the year of four.
-    static QDate parseDate(const QString& s, const QString& format, QChar separator) {
+    static QDate parseDate(QStringView s, const QString& format, QChar separator) {
         const qsizetype dPos = format.indexOf(QLatin1Char('d'));
         const qsizetype mPos = format.indexOf(QLatin1Char('M'));
         const qsizetype yPos = format.indexOf(QLatin1Char('y'));
         if (dPos < 0 || mPos < 0 || yPos < 0)
             return {};
-        const QStringList parts = s.split(separator);
+        const QList<QStringView> parts = s.split(separator);
         if (parts.size() != 3)
             return {};
         // The order of the three parts in the format.
@@ -216,7 +223,7 @@ private:
             return int(pos > dPos) + int(pos > mPos) + int(pos > yPos);
         };
         auto part = [&](qsizetype pos, int minLen, int maxLen) {
-            const QString& p = parts[rank(pos)];
+            const QStringView p = parts[rank(pos)];
             if (p.size() < minLen || p.size() > maxLen)
                 return -1;
             int v = 0;
@@ -235,7 +242,7 @@ private:
         return QDate(year, month, day);
     }
 
-    QStringList m_fields;
+    QVarLengthArray<QStringView, 24> m_fields;
     int m_lineNo;
 };
 
@@ -320,7 +327,7 @@ private:
         r.clf_code = l.str(2);
         r.dt_type = l.integer(3);
         r.spr_naim = l.str(4);
-        if (l.str(0) == QLatin1String("2") && l.count() >= 20) {
+        if (l.view(0) == QLatin1String("2") && l.count() >= 20) {
             QString* requisites[] = {&r.full_naim,    &r.inn,      &r.ind,      &r.adress,
                                      &r.phone,        &r.cur_acc,  &r.bank,     &r.br_bank,
                                      &r.bik,          &r.cor_acc,  &r.okpo,     &r.station,
@@ -334,7 +341,7 @@ private:
     }
 
     void readHeader(const Line& l) {
-        l.str(7); // a header line has at least 8 fields
+        l.view(7); // a header line has at least 8 fields
         TContTitle& t = m_out.title;
         t.docno = l.str(0);
         t.data = l.date(1, m_regional);
@@ -350,7 +357,7 @@ private:
     }
 
     void readPosition(const Line& l) {
-        l.str(6); // a position line has at least 7 fields
+        l.view(6); // a position line has at least 7 fields
         TContData d;
         d.posNo = l.integer(0);
         const TRefItem& goods = m_refs.find(l.integer(1), l.integer(2), l.lineNo());
@@ -358,7 +365,8 @@ private:
         d.elemC = goods.clf_code;
         d.elemS = goods.spr_naim;
         d.unit = m_refs.find(l.integer(3), l.integer(4), l.lineNo()).spr_naim;
-        d.kat = l.str(5) == QLatin1String("0") ? QString() : l.str(5);
+        if (l.view(5) != QLatin1String("0"))
+            d.kat = l.str(5);
         d.gost = l.str(6);
         if (l.count() == 10)
             d.comment = l.str(9);
