@@ -63,14 +63,32 @@ void paint(QPainter& painter, const QRectF& area, const QStringList& lines, doub
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(Qt::NoPen);
     const QColor ink(Qt::black);
+
+    // A dark run that continues straight down from the row above (the start and stop patterns,
+    // for one) lengthens that row's rectangle, so no seam lies between the rows.
+    QList<QRectF> open;
+    QList<QRectF> next;
     double y = area.top();
     for (const QString& line : lines) {
         const double width = lineModules(line) * module;
         const double left = area.left() + (area.width() - width) / 2.0;
-        for (const auto& run : darkRuns(line))
-            painter.fillRect(QRectF(left + run.first * module, y, run.second * module, pitch), ink);
+        next.clear();
+        qsizetype j = 0; // open rectangles are in left-to-right order, like the runs
+        for (const auto& run : darkRuns(line)) {
+            QRectF rect(left + run.first * module, y, run.second * module, pitch);
+            while (j < open.size() && open[j].left() < rect.left())
+                painter.fillRect(open[j++], ink);
+            if (j < open.size() && open[j].left() == rect.left() && open[j].width() == rect.width())
+                rect.setTop(open[j++].top());
+            next.append(rect);
+        }
+        while (j < open.size())
+            painter.fillRect(open[j++], ink);
+        open.swap(next);
         y += pitch;
     }
+    for (const QRectF& rect : open)
+        painter.fillRect(rect, ink);
     painter.restore();
 }
 
