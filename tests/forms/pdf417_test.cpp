@@ -7,7 +7,10 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <ZXing/ReadBarcode.h>
@@ -98,6 +101,8 @@ class Pdf417Test : public QObject {
 private slots:
     void readsBack_data();
     void readsBack();
+    void readsBackFromPdf_data();
+    void readsBackFromPdf();
     void lineCode_data();
     void lineCode();
     void splitLines_data();
@@ -149,6 +154,55 @@ void Pdf417Test::readsBack() {
     const QByteArray bytes = readBack(image);
     QCOMPARE(bytes, Cp1251::encode(text));
     QCOMPARE(Cp1251::decode(bytes), text);
+}
+
+void Pdf417Test::readsBackFromPdf_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<QSizeF>("pageMm");
+    QTest::addColumn<QRectF>("object"); // form units
+
+    // The barcode sheet (72 x 50 mm, object 216 units wide) and a waybill object on A4.
+    QTest::newRow("sheet, 7 columns") << QStringLiteral("<N0101Привет, мир #1-2011011>") << 7
+                                      << QSizeF(72, 50) << QRectF(20, 12, 216, 156);
+    QTest::newRow("A4, 8 columns, 410 characters")
+        << (QStringLiteral("<N0101") + cycle(kMixed + kCyrillic, 400) + QStringLiteral("400>")) << 8
+        << QSizeF(210, 297) << QRectF(20, 40, 284, 32);
+}
+
+void Pdf417Test::readsBackFromPdf() {
+    QFETCH(QString, text);
+    QFETCH(int, columns);
+    QFETCH(QSizeF, pageMm);
+    QFETCH(QRectF, object);
+
+    const QStringList lines =
+        Pdf417Glyphs::splitLines(convertOrFail(m_converter, text, -1, columns, 0));
+    QVERIFY(!lines.isEmpty());
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString pdf = dir.filePath(QStringLiteral("symbol.pdf"));
+    {
+        QPdfWriter writer(pdf);
+        writer.setPageSize(QPageSize(pageMm, QPageSize::Millimeter));
+        writer.setPageMargins(QMarginsF());
+        writer.setResolution(1200);
+        QPainter painter(&writer);
+        painter.scale(1200 / kUnitsPerInch, 1200 / kUnitsPerInch);
+        Pdf417Glyphs::paint(painter, object.adjusted(2, 1, -2, 0), lines, kPitch);
+    }
+    QProcess pdftoppm;
+    pdftoppm.start(QStringLiteral("pdftoppm"),
+                   {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-gray"),
+                    QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf,
+                    dir.filePath(QStringLiteral("page"))});
+    QVERIFY(pdftoppm.waitForFinished(60000));
+    QCOMPARE(pdftoppm.exitCode(), 0);
+    QImage page(dir.filePath(QStringLiteral("page.png")));
+    QVERIFY(!page.isNull());
+    page = page.convertToFormat(QImage::Format_Grayscale8);
+    QCOMPARE(readBack(page), Cp1251::encode(text));
 }
 
 void Pdf417Test::lineCode_data() {
