@@ -29,6 +29,7 @@ private slots:
     void dateResult();
     void groupedItemQuery();
     void isqlOnFreshDatabase();
+    void udfAccessIsRestricted();
 
 private:
     void select(const QString& expr, const QStringList& params = {});
@@ -264,6 +265,32 @@ void TestKelmorSql::isqlOnFreshDatabase() {
     QVERIFY2(words.size() >= 2, qPrintable(out));
     QCOMPARE(words.at(words.size() - 2).toDouble(), 2.5);
     QCOMPARE(words.at(words.size() - 1).toDouble(), 0.0);
+}
+
+// firebird.conf lets the server load function libraries from Kelmor's build directory only:
+// a declaration of the same library copied elsewhere is refused.
+void TestKelmorSql::udfAccessIsRestricted() {
+    const QString copy = m_file->dir() + QStringLiteral("/libkelmor.so");
+    QVERIFY(QFile::copy(QStringLiteral(TARVIK_BINARY_DIR "/udf-lib/libkelmor.so"), copy));
+    FbTransaction tr(*m_db);
+    FbQuery q(*m_db, tr);
+    try {
+        q.setSql({QStringLiteral("DECLARE EXTERNAL FUNCTION X_DIV DOUBLE PRECISION, "
+                                 "DOUBLE PRECISION RETURNS DOUBLE PRECISION BY VALUE "
+                                 "ENTRY_POINT 'ProtectDiv' MODULE_NAME '%1'")
+                      .arg(copy)});
+        q.execSql();
+        tr.commit();
+        q.close();
+        q.setSql({QStringLiteral("SELECT x_div(10, 4) r FROM rdb$database")});
+        q.open();
+        QFAIL("a library outside the allowed directory was loaded");
+    } catch (const DbError& e) {
+        QVERIFY2(e.message().contains(QStringLiteral("not allowed by server configuration")),
+                 qPrintable(e.message()));
+    }
+    if (tr.inTransaction())
+        tr.rollback();
 }
 
 QTEST_GUILESS_MAIN(TestKelmorSql)
