@@ -5,6 +5,9 @@
 #include <QProcess>
 #include <QtTest/QtTest>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 // Text parameters of these functions are described as CHAR(n), which the client pads with
@@ -30,6 +33,7 @@ private slots:
     void groupedItemQuery();
     void isqlOnFreshDatabase();
     void udfAccessIsRestricted();
+    void manyConnectionsAtOnce();
 
 private:
     void select(const QString& expr, const QStringList& params = {});
@@ -291,6 +295,68 @@ void TestKelmorSql::udfAccessIsRestricted() {
     }
     if (tr.inTransaction())
         tr.rollback();
+}
+
+// Every function through the server from several connections, each in its own thread: every
+// row equals the one a single connection read before.
+void TestKelmorSql::manyConnectionsAtOnce() {
+    constexpr int kThreads = 4;
+    constexpr int kQueries = 40;
+    const auto sqlFor = [](int n) {
+        return QStringLiteral(
+                   "SELECT f_div(%1, 4) || '|' || f_mround(%1 / 3e0, 2) || '|' || "
+                   "(f_asmdata(1 + MOD(%1, 28), 1 + MOD(%1, 12), 1990 + %1) - TIMESTAMP "
+                   "'1858-11-17 00:00:00') || '|' || f_comparerange('S%1', 'S%2', 5, 1) || '|' || "
+                   "f_extract('[A]' || f_newline() || ascii_char(10) || 'k=%1' || f_newline() || "
+                   "'[B]', '[A]') || '|' || f_setparam('a=1' || ascii_char(10) || 'k=0', 'k=', "
+                   "'%1') || '|' || f_doubletodate(40000 + %1) || '|' || "
+                   "f_doubletodatetime(40000.25 + %1) || '|' || ascii_val(f_newline()) r "
+                   "FROM rdb$database")
+            .arg(n)
+            .arg(n + 2);
+    };
+    QStringList expected;
+    for (int n = 0; n < kQueries; ++n) {
+        m_q->close();
+        m_q->setSql({sqlFor(n)});
+        m_q->open();
+        expected << m_q->fieldByName(QStringLiteral("R")).asString();
+    }
+    QCOMPARE(expected.at(7), QStringLiteral("1.750000000000000|2.330000000000000|50668.000000000|"
+                                            "2|k=7\r|a=1\r\nk=7\r\n|13.07.2009|"
+                                            "13.07.2009 6:00:00|13"));
+
+    std::atomic<int> done{0}, wrong{0}, failed{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            try {
+                FbDatabase db;
+                db.setDatabaseName(m_file->path());
+                db.open();
+                FbTransaction tr(db);
+                FbQuery q(db, tr);
+                for (int i = 0; i < kQueries; ++i) {
+                    const int n = (i + t * 11) % kQueries;
+                    q.close();
+                    q.setSql({sqlFor(n)});
+                    q.open();
+                    if (q.fieldByName(QStringLiteral("R")).asString() != expected.at(n))
+                        ++wrong;
+                    ++done;
+                }
+                tr.commit();
+                db.close();
+            } catch (const AppError&) {
+                ++failed;
+            }
+        });
+    }
+    for (auto& th : threads)
+        th.join();
+    QCOMPARE(failed.load(), 0);
+    QCOMPARE(done.load(), kThreads * kQueries);
+    QCOMPARE(wrong.load(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestKelmorSql)
