@@ -44,7 +44,8 @@ extern "C" {
 // A longer result counts as a failure: SetParam then returns a copy of its input.
 #define KELMOR_SETPARAM_MAX 32765
 
-// a / b, and 0 when b is 0, not a number, or the division overflows or is invalid.
+// a / b, and 0 when b is 0 or not a number, or when the quotient is not a finite number
+// (overflow, an invalid operation, or a or b infinite or not a number).
 KELMOR_API double ProtectDiv(const double* a, const double* b);
 
 // x rounded to n decimal places (a whole number when n <= 0), halves away from zero, decided
