@@ -9,6 +9,7 @@
 #include <ctime>
 #include <limits>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -366,6 +367,86 @@ TEST(DateText, AgreesWithAsmDataOverTheWholeRange) {
             continue; // two-digit years are windowed by AsmData
         AsmData(&d, &m, &y, &record);
         ASSERT_EQ(record.timestamp_date, static_cast<int>(x) + 15018) << text;
+    }
+}
+
+// ---- Random texts: results stay inside the buffers (the sanitizer build checks every byte) ----
+
+std::string randomText(std::mt19937& rng, size_t maxLen) {
+    static const char kAlphabet[] = "ab=[]\r\n\r\n1";
+    std::uniform_int_distribution<size_t> len(0, maxLen);
+    std::uniform_int_distribution<size_t> pick(0, sizeof kAlphabet - 2);
+    std::string s(len(rng), ' ');
+    for (char& c : s)
+        c = kAlphabet[pick(rng)];
+    return s;
+}
+
+TEST(RandomTexts, ExtractStaysInsideTheBuffer) {
+    std::mt19937 rng(12345);
+    for (int i = 0; i < 20000; ++i) {
+        const std::string text = randomText(rng, 24);
+        const std::string tag = randomText(rng, 3);
+        std::vector<char> buf(text.begin(), text.end());
+        buf.push_back('\0');
+        const char* r = Extract(buf.data(), tag.c_str());
+        ASSERT_GE(r, buf.data());
+        ASSERT_LE(r + std::strlen(r), buf.data() + text.size());
+        const size_t found = tag.empty() ? std::string::npos : text.find(tag);
+        if (found == std::string::npos) {
+            ASSERT_EQ(std::string(buf.data()), text);
+            ASSERT_EQ(*r, '\0');
+        } else {
+            // The value is a piece of the text after the tag, with no terminator inside.
+            const std::string value = r;
+            ASSERT_GE(static_cast<size_t>(r - buf.data()), found + tag.size());
+            ASSERT_EQ(text.compare(static_cast<size_t>(r - buf.data()), value.size(), value), 0);
+            ASSERT_EQ(value.find(tag.back() == ']' ? '[' : '\r'), std::string::npos);
+        }
+    }
+}
+
+TEST(RandomTexts, SetParamEndsEveryLineWithCrLf) {
+    std::mt19937 rng(54321);
+    for (int i = 0; i < 20000; ++i) {
+        const std::string text = randomText(rng, 24);
+        const std::string prefix = randomText(rng, 3);
+        const std::string out = take(::SetParam(text.c_str(), prefix.c_str(), "V"));
+        for (size_t k = 0; k < out.size(); ++k) {
+            if (out[k] == '\r') {
+                ASSERT_TRUE(k + 1 < out.size() && out[k + 1] == '\n') << text;
+            }
+            if (out[k] == '\n') {
+                ASSERT_TRUE(k > 0 && out[k - 1] == '\r') << text;
+            }
+        }
+        ASSERT_TRUE(text.empty() == out.empty());
+        if (!out.empty()) {
+            ASSERT_EQ(out.substr(out.size() - 2), "\r\n");
+        }
+        const bool matchable = !prefix.empty() && prefix.find_first_of("\r\n") == std::string::npos;
+        for (size_t b = 0, e; b < out.size(); b = e + 2) {
+            e = out.find("\r\n", b);
+            const std::string line = out.substr(b, e - b);
+            if (matchable && line.compare(0, prefix.size(), prefix) == 0) {
+                ASSERT_EQ(line, prefix + "V") << text;
+            }
+        }
+    }
+}
+
+TEST(RandomTexts, CompareRangeOfRandomNumbers) {
+    std::mt19937 rng(777);
+    std::uniform_int_distribution<int> num(0, 60), count(-3, 30);
+    for (int i = 0; i < 20000; ++i) {
+        const long long a = num(rng), b = num(rng);
+        const int c1 = count(rng), c2 = count(rng);
+        const std::string f1 = "N" + std::to_string(a), f2 = "0" + std::to_string(b);
+        const long long aEnd = a + c1 - 1, bEnd = b + c2 - 1;
+        int expected = (aEnd < b || a > bEnd) ? 0 : 1;
+        if (a <= b && aEnd >= bEnd)
+            expected = 2;
+        ASSERT_EQ(CompareRange(f1.c_str(), f2.c_str(), &c1, &c2), expected) << f1 << " " << f2;
     }
 }
 
