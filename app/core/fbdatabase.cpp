@@ -531,6 +531,23 @@ void FbQuery::prepare() {
             m_db.attachment()->prepare(st, m_tr.handle(), unsigned(text.size()), text.constData(),
                                        SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA);
         m_inMeta = m_statement->getInputMetadata(st);
+        // Fixed-length text parameters travel as VARCHAR: the server pads or converts them
+        // as the target needs, and a CSTRING argument of a function gets no trailing blanks.
+        const unsigned inCount = m_inMeta->getCount(st);
+        IMetadataBuilder* builder = nullptr;
+        for (unsigned i = 0; i < inCount; ++i) {
+            if ((m_inMeta->getType(st, i) & ~1u) != SQL_TEXT)
+                continue;
+            if (!builder)
+                builder = m_inMeta->getBuilder(st);
+            builder->setType(st, i, SQL_VARYING | 1);
+        }
+        if (builder) {
+            IMessageMetadata* varying = builder->getMetadata(st);
+            builder->release();
+            m_inMeta->release();
+            m_inMeta = varying;
+        }
         m_outMeta = m_statement->getOutputMetadata(st);
         if (m_inMeta->getCount(st) != m_paramSlots.size())
             throw DbError(QStringLiteral("Число параметров запроса не совпадает с его текстом"));

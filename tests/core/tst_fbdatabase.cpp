@@ -301,6 +301,15 @@ void TestFbDatabase::groupedItemQueryWithFDiv() {
         prices << c.q.fieldByName(QStringLiteral("price")).asDouble();
     std::sort(prices.begin(), prices.end());
     QCOMPARE(prices, (QList<double>{0.0, 2.5}));
+
+    // A function's fixed-length text arguments are bound without trailing blanks.
+    c.q.close();
+    c.q.setSql({QStringLiteral("SELECT f_setparam(:text, :prefix, :value) r FROM rdb$database")});
+    c.q.paramByName(QStringLiteral("text")).setString(QStringLiteral("a=1\r\nб=2"));
+    c.q.paramByName(QStringLiteral("prefix")).setString(QStringLiteral("б="));
+    c.q.paramByName(QStringLiteral("value")).setString(QStringLiteral("три"));
+    c.q.open();
+    QCOMPARE(c.q.fieldByName(QStringLiteral("r")).asString(), QStringLiteral("a=1\r\nб=три\r\n"));
 }
 
 void TestFbDatabase::connectionErrors_data() {
