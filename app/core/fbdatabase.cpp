@@ -221,7 +221,16 @@ void FbDatabase::open() {
     if (m_name.isEmpty())
         throw DbError(QStringLiteral("Не указано имя базы данных"));
     const QByteArray path = toClientPath(m_name);
-    m_attachment = guarded([&](ThrowStatusWrapper* st) {
+    try {
+        m_attachment = attach(path);
+    } catch (const DbError& e) {
+        throw DbError(
+            QStringLiteral("Не удалось открыть базу данных %1:\n%2").arg(m_name, e.message()));
+    }
+}
+
+Firebird::IAttachment* FbDatabase::attach(const QByteArray& path) {
+    return guarded([&](ThrowStatusWrapper* st) {
         IXpbBuilder* dpb = buildDpb(st, m_params);
         IAttachment* att = nullptr;
         try {

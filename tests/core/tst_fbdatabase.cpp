@@ -341,7 +341,12 @@ void TestFbDatabase::connectionErrors() {
         db.open();
         QFAIL("opened");
     } catch (const DbError& e) {
-        QVERIFY(!e.message().isEmpty());
+        // Our own words first, then the client's message.
+        QVERIFY2(e.message().startsWith(QStringLiteral("Не удалось открыть базу данных")) ||
+                     kind == QLatin1String("empty"),
+                 qPrintable(e.message()));
+        QVERIFY(e.message().contains(name));
+        QVERIFY(e.message().count(QLatin1Char('\n')) >= 1 || kind == QLatin1String("empty"));
     }
     QVERIFY(!db.connected());
     // Starting a transaction does not open a closed connection.
