@@ -13,11 +13,11 @@ cmake --build "$build" -j"${JOBS:-2}" --target tarvik kelmor
 db=${1:-"$build/bin/Tarvik.gdb"}
 if [ ! -e "$db" ]; then
     "$build/bin/tarvik" create-db "$db"
-    if "$build/bin/tarvik" --help | grep -q '^  import'; then
-        for f in "$src"/samples/*.dat; do
-            [ -e "$f" ] && "$build/bin/tarvik" import --db "$db" "$f" >/dev/null
-        done
-    fi
+    for f in "$src"/samples/*.dat; do
+        [ -e "$f" ] || continue
+        printf 'Загружен контракт %s: номер ' "$(basename "$f")"
+        "$build/bin/tarvik" import --db "$db" "$f"
+    done
 fi
 
 # Without a display, the window still runs on Qt's offscreen platform.
