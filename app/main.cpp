@@ -8,11 +8,13 @@
 
 int cmdCreateDb(const QStringList& args);
 int cmdList(const QStringList& args);
+int cmdImport(const QStringList& args);
 
 // Commands of the executable; the first argument selects one, anything else starts the window.
 static const CliCommand kCommands[] = {
     {"create-db", "create-db FILE: создать новую базу данных", cmdCreateDb},
     {"list", "list [--db FILE]: вывести реестр контрактов", cmdList},
+    {"import", "import [--db FILE] CONTRACT.dat: загрузить файл контракта", cmdImport},
 };
 
 static void printUsage() {
