@@ -220,20 +220,12 @@ void FbDatabase::open() {
         return;
     if (m_name.isEmpty())
         throw DbError(QStringLiteral("Не указано имя базы данных"));
-    const QByteArray path = toClientPath(m_name);
-    m_attachment = guarded([&](ThrowStatusWrapper* st) {
-        IXpbBuilder* dpb = buildDpb(st, m_params);
-        IAttachment* att = nullptr;
-        try {
-            att = client().provider->attachDatabase(st, path.constData(), dpb->getBufferLength(st),
-                                                    dpb->getBuffer(st));
-        } catch (...) {
-            dpb->dispose();
-            throw;
-        }
-        dpb->dispose();
-        return att;
-    });
+    try {
+        m_attachment = attach(false);
+    } catch (const DbError& e) {
+        throw DbError(
+            QStringLiteral("Не удалось открыть базу данных %1:\n%2").arg(m_name, e.message()));
+    }
 }
 
 void FbDatabase::createDatabase() {
@@ -242,16 +234,30 @@ void FbDatabase::createDatabase() {
     const bool local = !m_name.contains(QLatin1Char(':')) || QFileInfo(m_name).isAbsolute();
     if (local && QFileInfo::exists(m_name))
         throw DbError(QStringLiteral("Файл %1 уже существует").arg(m_name));
+    try {
+        m_attachment = attach(true);
+    } catch (const DbError& e) {
+        throw DbError(
+            QStringLiteral("Не удалось создать базу данных %1:\n%2").arg(m_name, e.message()));
+    }
+}
+
+Firebird::IAttachment* FbDatabase::attach(bool create) {
     const QByteArray path = toClientPath(m_name);
-    m_attachment = guarded([&](ThrowStatusWrapper* st) {
+    return guarded([&](ThrowStatusWrapper* st) {
         IXpbBuilder* dpb = buildDpb(st, m_params);
         IAttachment* att = nullptr;
         try {
-            dpb->insertInt(st, isc_dpb_sql_dialect, 3);
-            dpb->insertString(st, isc_dpb_set_db_charset, "WIN1251");
-            dpb->insertInt(st, isc_dpb_page_size, 8192);
-            att = client().provider->createDatabase(st, path.constData(), dpb->getBufferLength(st),
-                                                    dpb->getBuffer(st));
+            if (create) {
+                dpb->insertInt(st, isc_dpb_sql_dialect, 3);
+                dpb->insertString(st, isc_dpb_set_db_charset, "WIN1251");
+                dpb->insertInt(st, isc_dpb_page_size, 8192);
+                att = client().provider->createDatabase(
+                    st, path.constData(), dpb->getBufferLength(st), dpb->getBuffer(st));
+            } else {
+                att = client().provider->attachDatabase(
+                    st, path.constData(), dpb->getBufferLength(st), dpb->getBuffer(st));
+            }
         } catch (...) {
             dpb->dispose();
             throw;
@@ -531,6 +537,23 @@ void FbQuery::prepare() {
             m_db.attachment()->prepare(st, m_tr.handle(), unsigned(text.size()), text.constData(),
                                        SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA);
         m_inMeta = m_statement->getInputMetadata(st);
+        // Fixed-length text parameters travel as VARCHAR: the server pads or converts them
+        // as the target needs, and a CSTRING argument of a function gets no trailing blanks.
+        const unsigned inCount = m_inMeta->getCount(st);
+        IMetadataBuilder* builder = nullptr;
+        for (unsigned i = 0; i < inCount; ++i) {
+            if ((m_inMeta->getType(st, i) & ~1u) != SQL_TEXT)
+                continue;
+            if (!builder)
+                builder = m_inMeta->getBuilder(st);
+            builder->setType(st, i, SQL_VARYING | 1);
+        }
+        if (builder) {
+            IMessageMetadata* varying = builder->getMetadata(st);
+            builder->release();
+            m_inMeta->release();
+            m_inMeta = varying;
+        }
         m_outMeta = m_statement->getOutputMetadata(st);
         if (m_inMeta->getCount(st) != m_paramSlots.size())
             throw DbError(QStringLiteral("Число параметров запроса не совпадает с его текстом"));
