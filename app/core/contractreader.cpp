@@ -59,23 +59,24 @@ enum Section { RefBooks, Header, Positions, Distribution };
     throw AppError(message);
 }
 
-// Splits a text into lines at CR, LF or CR LF; a final line break adds no empty line.
-QStringList splitLines(const QString& text) {
-    QStringList lines;
+// Splits a text into lines at CR, LF or CR LF; a final line break adds no empty line. The
+// lines are views into `text`.
+QList<QStringView> splitLines(const QString& text) {
+    QList<QStringView> lines;
     const QChar* p = text.constData();
     const qsizetype n = text.size();
     qsizetype start = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = p[i].unicode();
         if (c == u'\r' || c == u'\n') {
-            lines.append(text.mid(start, i - start));
+            lines.append(QStringView(p + start, i - start));
             if (c == u'\r' && i + 1 < n && p[i + 1].unicode() == u'\n')
                 ++i;
             start = i + 1;
         }
     }
     if (start < n)
-        lines.append(text.mid(start));
+        lines.append(QStringView(p + start, n - start));
     return lines;
 }
 
@@ -88,17 +89,17 @@ QString decodeKoi8(const QByteArray& bytes) {
 }
 
 // Checks line 1 against the identifier mask and returns its first 38 characters.
-QString checkIdentifierLine(const QStringList& lines) {
+QString checkIdentifierLine(const QList<QStringView>& lines) {
     if (lines.isEmpty())
         fail(QStringLiteral("Файл пуст"));
-    const QString& first = lines.first();
+    const QStringView first = lines.first();
     // "{????????-????-????-????-????????????}": braces and hyphens fixed, any other character.
     bool ok = first.size() == 38 && first[0] == QLatin1Char('{') && first[37] == QLatin1Char('}');
     for (int i : {9, 14, 19, 24})
         ok = ok && first[i] == QLatin1Char('-');
     if (!ok)
         fail(QStringLiteral("Файл не соответствует формату"));
-    return first.left(38);
+    return first.left(38).toString();
 }
 
 // Field access and conversions of one data line; every failure names the line and field.
@@ -283,10 +284,10 @@ class Parser {
 public:
     explicit Parser(const Regional& regional) : m_regional(regional), m_refs(m_out.refItems) {}
 
-    ContractContent run(const QStringList& lines) {
+    ContractContent run(const QList<QStringView>& lines) {
         bool open[4] = {false, false, false, false};
         for (qsizetype n = 0; n < lines.size(); ++n) {
-            const QString& text = lines[n];
+            const QStringView text = lines[n];
             const int lineNo = int(n + 1);
             // Every tag starts with '['; most lines hold none.
             const bool mayHoldTag = text.contains(QLatin1Char('['));
@@ -310,7 +311,7 @@ public:
         if (!m_headerRead) {
             // Without a header line the remark is the whole text, each line ending in CR LF.
             QString all;
-            for (const QString& l : lines) {
+            for (QStringView l : lines) {
                 all += l;
                 all += QLatin1String("\r\n");
             }
@@ -423,7 +424,9 @@ QByteArray readBounded(const QString& fileName) {
     return bytes;
 }
 
-ContractContent parseLines(const QStringList& lines, const Regional& regional) {
+// Parses the converted text of a whole file.
+ContractContent parseText(const QString& text, const Regional& regional) {
+    const QList<QStringView> lines = splitLines(text);
     if (checkIdentifierLine(lines) != CONTRACTS_GUID)
         fail(QStringLiteral("Файл не соответствует формату контрактов"));
     return Parser(regional).run(lines);
@@ -477,20 +480,21 @@ int FindRefItem(const TRefItemList& list, int refBook, int id) {
 }
 
 QString LoadContractText(const QString& fileName, QStringList& lines) {
-    lines = splitLines(decodeKoi8(readBounded(fileName)));
-    return checkIdentifierLine(lines);
+    const QString text = decodeKoi8(readBounded(fileName));
+    const QList<QStringView> views = splitLines(text);
+    lines.clear();
+    lines.reserve(views.size());
+    for (QStringView v : views)
+        lines.append(v.toString());
+    return checkIdentifierLine(views);
 }
 
 ContractContent ParseContract(const QByteArray& bytes, const Regional& regional) {
-    return guarded([&] { return parseLines(splitLines(decodeKoi8(bytes)), regional); });
+    return guarded([&] { return parseText(decodeKoi8(bytes), regional); });
 }
 
 ContractContent ReadContract(const QString& fileName, const Regional& regional) {
-    return guarded([&] {
-        QStringList lines;
-        LoadContractText(fileName, lines);
-        return parseLines(lines, regional);
-    });
+    return guarded([&] { return parseText(decodeKoi8(readBounded(fileName)), regional); });
 }
 
 void ReadContractFile(const QString& fileName, const Regional& regional) {

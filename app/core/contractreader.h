@@ -27,7 +27,7 @@ inline const QString kContractReadError =
 inline constexpr QDate kZeroDate = QDate::fromJulianDay(2415019); // 30.12.1899
 
 // Files larger than this are refused before they are read.
-constexpr qint64 kMaxContractFileSize = 64 * 1024 * 1024;
+constexpr qint64 kMaxContractFileSize = 32 * 1024 * 1024;
 
 // One element of the file's directory. Directory 2 holds organisations; only they carry the
 // requisites (full_naim .. recv_code).
