@@ -1,28 +1,16 @@
 // The executable's commands, run as processes.
+#include "runtarvik.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest/QtTest>
 
 namespace {
 
-struct Run {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using Run = TarvikRun;
 
 Run tarvik(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(TARVIK_EXE), args);
-    Run r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return runTarvik(args);
 }
 
 } // namespace
