@@ -9,6 +9,15 @@
 #include <QSet>
 #include <cmath>
 
+// The templates are compiled into this static library; register them before first use.
+static void initTemplates() {
+    static const bool done = [] {
+        Q_INIT_RESOURCE(templates);
+        return true;
+    }();
+    (void)done;
+}
+
 namespace Forms {
 
 int mmToUnits(double mm) {
@@ -420,6 +429,7 @@ void Template::validate() const {
 }
 
 Template Template::load(const QString& templateName) {
+    initTemplates();
     const QString path = QStringLiteral(":/forms/templates/%1.json").arg(templateName);
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))

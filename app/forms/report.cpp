@@ -431,7 +431,7 @@ private:
             bottom = qMax(bottom, o.y + placed.back().h);
         }
         const int height = band.stretch ? bottom : band.height;
-        if (height > band.height)
+        if (band.stretch)
             for (Placed& p : placed)
                 if (p.object->stretch && p.object->y + p.h < height)
                     p.h = height - p.object->y;
