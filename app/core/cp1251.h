@@ -9,7 +9,9 @@ namespace Cp1251 {
 // Characters with no Windows-1251 code become '?'.
 QByteArray encode(const QString& text);
 QString decode(const char* data, qsizetype size);
-inline QString decode(const QByteArray& bytes) { return decode(bytes.constData(), bytes.size()); }
+inline QString decode(const QByteArray& bytes) {
+    return decode(bytes.constData(), bytes.size());
+}
 
 // The Unicode character of one Windows-1251 byte.
 char16_t toUnicode(unsigned char byte);

@@ -187,10 +187,10 @@ private:
     FbTransaction& m_tr;
     QStringList m_sql;
     bool m_sqlDirty = true;
-    QString m_rewritten;              // the text sent to the server, ":name" replaced by "?"
-    QString m_preparedText;           // the text m_statement was prepared from
-    std::vector<FbParam> m_params;    // one per distinct name
-    std::vector<int> m_paramSlots;    // for each "?" in order, the index into m_params
+    QString m_rewritten;           // the text sent to the server, ":name" replaced by "?"
+    QString m_preparedText;        // the text m_statement was prepared from
+    std::vector<FbParam> m_params; // one per distinct name
+    std::vector<int> m_paramSlots; // for each "?" in order, the index into m_params
     Firebird::IStatement* m_statement = nullptr;
     Firebird::IMessageMetadata* m_inMeta = nullptr;
     Firebird::IMessageMetadata* m_outMeta = nullptr;

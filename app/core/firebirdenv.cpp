@@ -33,11 +33,10 @@ void setup(const QString& appDir) {
     if (qEnvironmentVariableIsEmpty("FIREBIRD_LOCK")) {
         const QString lock = QDir::tempPath() + QStringLiteral("/tarvik-firebird");
         QDir().mkpath(lock);
-        QFile::setPermissions(lock, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                        QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                                        QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-                                        QFileDevice::ReadOther | QFileDevice::WriteOther |
-                                        QFileDevice::ExeOther);
+        QFile::setPermissions(
+            lock, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                      QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                      QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther);
         qputenv("FIREBIRD_LOCK", QFile::encodeName(lock));
     }
 }

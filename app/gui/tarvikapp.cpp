@@ -1,0 +1,74 @@
+#include "tarvikapp.h"
+
+#include "errorbox.h"
+#include "firebirdenv.h"
+#include "uAbout.h"
+#include "uDoc.h"
+#include "uMain.h"
+#include "uOutBar.h"
+#include "uSerialNum.h"
+#include "uSettings.h"
+
+#include <QDir>
+#include <QScreen>
+#include <QStyle>
+
+TarvikApplication::TarvikApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("Тарвик"));
+    setApplicationDisplayName(QStringLiteral("Тарвик"));
+    setApplicationVersion(QStringLiteral(TARVIK_VERSION));
+}
+
+bool TarvikApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        ErrorBox::showException(std::current_exception());
+        return false;
+    }
+}
+
+AppForms& forms() {
+    static AppForms f;
+    return f;
+}
+
+QString startupDatabaseName(const QStringList& arguments) {
+    if (arguments.size() > 1 && !arguments.at(1).isEmpty())
+        return arguments.at(1);
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Tarvik.gdb"));
+}
+
+static void centre(QWidget* w) {
+    if (const QScreen* s = QGuiApplication::primaryScreen())
+        w->move(s->availableGeometry().center() - w->rect().center());
+}
+
+void createForms(const QString& databaseName) {
+    AppForms& f = forms();
+    f.Main = new TMain(databaseName);
+    f.Doc = new TDoc(f.Main);
+    f.OutBar = new TOutBar(f.Main);
+    f.frmSerialNum = new TfrmSerialNum(f.Main);
+    f.dlgInpFin = new TdlgInpFin(f.Main);
+    f.frmAbout = new TfrmAbout(f.Main);
+    f.frmSettings = new TfrmSettings(f.Main);
+    for (QWidget* w : std::initializer_list<QWidget*>{f.Main, f.frmAbout, f.frmSettings})
+        centre(w);
+}
+
+void destroyForms() {
+    AppForms& f = forms();
+    delete f.Main; // owns the other windows
+    f = AppForms();
+}
+
+int runTarvik(int argc, char** argv) {
+    TarvikApplication app(argc, argv);
+    FirebirdEnv::setup();
+    createForms(startupDatabaseName(QCoreApplication::arguments()));
+    forms().Main->show();
+    const int rc = app.exec();
+    destroyForms();
+    return rc;
+}

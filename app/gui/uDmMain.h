@@ -1,0 +1,75 @@
+// The data module: the connection, its transactions and queries, the register's model,
+// the contract file dialog and the toolbar images.
+#pragma once
+
+#include "fbdatabase.h"
+
+#include <QAbstractTableModel>
+#include <QIcon>
+#include <QList>
+#include <QObject>
+
+class QWidget;
+
+// The register grid's data source: the rows of qMain in the register's columns.
+class TRegisterSource : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit TRegisterSource(FbQuery& query, QObject* parent = nullptr);
+
+    struct Column {
+        const char* field;
+        QString title;
+        int width;
+    };
+    static const QList<Column>& columns();
+
+    // Re-reads the query's rows (after it was reopened or closed).
+    void reload();
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    FbQuery& m_query;
+    QList<int> m_fieldIndex;
+};
+
+// The file-open dialog for contract files.
+class TOpenDialog {
+public:
+    QString Filter = QStringLiteral("Файлы контракта (*.dat)|*.dat");
+    QString FileName;
+    // Asks for a file; false when the user cancels.
+    bool Execute(QWidget* parent);
+    // The filter in the form the file dialog takes ("Файлы контракта (*.dat)").
+    QString qtFilter() const;
+};
+
+class TdmMain : public QObject {
+    Q_OBJECT
+public:
+    explicit TdmMain(QObject* owner);
+    ~TdmMain() override;
+
+    FbDatabase dbTarvik;
+    FbTransaction trTarvik{dbTarvik, FbTransaction::DefaultAction::Rollback};
+    FbQuery qTarvik{dbTarvik, trTarvik};
+    FbQuery qOrgs{dbTarvik, trTarvik};
+    FbTransaction trMain{dbTarvik, FbTransaction::DefaultAction::Commit};
+    FbQuery qMain{dbTarvik, trMain};
+    TRegisterSource* sMain = nullptr;
+    TOpenDialog OpenDialog1;
+    QList<QIcon> ImageList1;
+
+    // Step 1 and 2 of every write: roll back whatever trTarvik holds, then start it afresh.
+    void beginWrite();
+    // Runs `statement` lines on qTarvik: close, set the lines, prepare.
+    void setSql(FbQuery& query, const QStringList& lines);
+};
+
+// The toolbar images (our own drawings), 14 entries of 32 x 32; unused indices are empty.
+QList<QIcon> makeImageList();

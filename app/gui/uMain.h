@@ -1,0 +1,59 @@
+// The main window: the contract register and the toolbar commands.
+#pragma once
+
+#include <QMainWindow>
+#include <QRect>
+
+class QTableView;
+class QToolBar;
+class QToolButton;
+class QStatusBar;
+class QComboBox;
+class TdmMain;
+
+class TMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // Creates the window and runs FormCreate on `databaseName`.
+    explicit TMain(const QString& databaseName, QWidget* parent = nullptr);
+    ~TMain() override;
+
+    TdmMain* dmMain = nullptr;
+
+    QToolBar* ToolBar1 = nullptr;
+    QToolButton* ToolButton1 = nullptr;  // Загрузить
+    QToolButton* ToolButton3 = nullptr;  // Удалить
+    QToolButton* ToolButton2 = nullptr;  // Накладные
+    QToolButton* ToolButton5 = nullptr;  // Этикетки
+    QToolButton* ToolButton11 = nullptr; // Настройки
+    QToolButton* ToolButton9 = nullptr;  // О программе
+    QToolButton* ToolButton7 = nullptr;  // Выход
+    QTableView* DBGrid1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+
+    void FormCreate(const QString& databaseName);
+    void FormDestroy();
+    void RefreshRegister();
+
+    void ToolButton1Click();  // import a contract file
+    void ToolButton3Click();  // delete the selected contract
+    void ToolButton2Click();  // the waybill window
+    void ToolButton5Click();  // the label window
+    void ToolButton11Click(); // settings
+    void ToolButton9Click();  // about
+    void ToolButton7Click();  // exit
+
+    // True when the register is open and has rows (a contract is selected).
+    bool hasSelectedContract() const;
+
+private:
+    QToolButton* addButton(const QString& caption, const QString& hint, int image,
+                           void (TMain::*handler)());
+    void addSeparator();
+    // Fills `combo` with the selected contract's recipients (recipS shown, recip as data).
+    void fillRecipients(QComboBox* combo);
+    void selectRow(int row);
+};
+
+// A rectangle moved inwards by `margin` on all four sides.
+QRect ShrinkRect(const QRect& rect, int margin);

@@ -1,0 +1,192 @@
+#include "uSettings.h"
+
+#include "cp1251.h"
+#include "errorbox.h"
+#include "tarvikapp.h"
+#include "uDmMain.h"
+#include "uMain.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+
+namespace KeyFilters {
+
+bool digitAllowed(QChar ch) {
+    return ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
+}
+
+bool nameAllowed(QChar ch) {
+    const int code = Cp1251::fromUnicode(ch.unicode());
+    return code == 32 || code == 46 || code == 168 || code == 184 || code >= 192;
+}
+
+} // namespace KeyFilters
+
+namespace {
+
+QLineEdit* labelledEdit(QWidget* parent, const char* name, const QString& label, int left, int top,
+                        int width) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setGeometry(left, top, width, 21);
+    auto* caption = new QLabel(label, parent);
+    caption->setGeometry(left, top - 16, width + 60, 14);
+    caption->setBuddy(edit);
+    return edit;
+}
+
+} // namespace
+
+TfrmSettings::TfrmSettings(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmSettings"));
+    setWindowTitle(QStringLiteral("Настройки"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(496, 288);
+
+    auto* top = new QWidget(this);
+    top->setGeometry(0, 0, 496, 221);
+    auto* l1 = new QLabel(QStringLiteral("Отпуск груза разрешил"), top);
+    l1->setGeometry(16, 42, 140, 16);
+    auto* l2 = new QLabel(QStringLiteral("Отпуск груза произвёл"), top);
+    l2->setGeometry(17, 100, 140, 16);
+    // Created in Tab order.
+    leOgrDl = labelledEdit(top, "leOgrDl", QStringLiteral("Должность"), 160, 40, 145);
+    leOgrFio = labelledEdit(top, "leOgrFio", QStringLiteral("ФИО"), 344, 40, 121);
+    leOgpDl = labelledEdit(top, "leOgpDl", QStringLiteral("Должность"), 160, 96, 145);
+    leOgpFio = labelledEdit(top, "leOgpFio", QStringLiteral("ФИО"), 344, 96, 121);
+    leNds = labelledEdit(top, "leNds", QStringLiteral("Ставка НДС, %"), 344, 168, 121);
+    leNds->setMaxLength(2);
+    leGlBuh =
+        labelledEdit(top, "leGlBuh", QStringLiteral("Главный (старший) бухгалтер"), 16, 168, 289);
+    for (QLineEdit* e : {leOgrFio, leOgpFio, leNds, leGlBuh})
+        e->installEventFilter(this);
+
+    auto* bottom = new QWidget(this);
+    bottom->setGeometry(0, 221, 496, 67);
+    Button1 = new QPushButton(QStringLiteral("ОК"), bottom);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(104, 24, 75, 25);
+    Button1->setDefault(true);
+    Button2 = new QPushButton(QStringLiteral("Отмена"), bottom);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2->setGeometry(314, 24, 75, 25);
+    setTabOrder(leOgrDl, leOgrFio);
+    setTabOrder(leOgrFio, leOgpDl);
+    setTabOrder(leOgpDl, leOgpFio);
+    setTabOrder(leOgpFio, leNds);
+    setTabOrder(leNds, leGlBuh);
+    setTabOrder(leGlBuh, Button1);
+    setTabOrder(Button1, Button2);
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { ErrorBox::guard([this] { Button1Click(); }, this); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+}
+
+QChar TfrmSettings::leNdsKeyPress(QChar key) {
+    return KeyFilters::digitAllowed(key) ? key : QChar();
+}
+QChar TfrmSettings::leOgrFioKeyPress(QChar key) {
+    return KeyFilters::nameAllowed(key) ? key : QChar();
+}
+QChar TfrmSettings::leOgpFioKeyPress(QChar key) {
+    return KeyFilters::nameAllowed(key) ? key : QChar();
+}
+QChar TfrmSettings::leGlBuhKeyPress(QChar key) {
+    return KeyFilters::nameAllowed(key) ? key : QChar();
+}
+
+bool TfrmSettings::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QString text = key->text();
+    // Enter, Escape and Tab work the dialog, as they do in every field.
+    if (text.isEmpty() || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+        key->key() == Qt::Key_Escape || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+        return QDialog::eventFilter(watched, event);
+    for (QChar ch : text) {
+        QChar passed;
+        if (watched == leNds)
+            passed = leNdsKeyPress(ch);
+        else if (watched == leOgrFio)
+            passed = leOgrFioKeyPress(ch);
+        else if (watched == leOgpFio)
+            passed = leOgpFioKeyPress(ch);
+        else
+            passed = leGlBuhKeyPress(ch);
+        if (passed.isNull())
+            return true; // discarded
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmSettings::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        ErrorBox::guard([this] { FormShow(); }, this);
+}
+
+void TfrmSettings::FormShow() {
+    TdmMain* dm = forms().Main->dmMain;
+    FbQuery& q = dm->qTarvik;
+    struct Load {
+        const char* key;
+        QLineEdit* value1;
+        QLineEdit* value2;
+    };
+    const Load loads[] = {
+        {"nds", leNds, nullptr},
+        {"otp_gr_raz", leOgrDl, leOgrFio},
+        {"otp_gr_pr", leOgpDl, leOgpFio},
+        {"gl_buh", leGlBuh, nullptr},
+    };
+    for (const Load& l : loads) {
+        dm->setSql(q, {QLatin1String(l.value2 ? "SELECT value1,value2 " : "SELECT value1 "),
+                       QStringLiteral("FROM NSI "),
+                       QStringLiteral("WHERE dt_key='%1' ").arg(QLatin1String(l.key))});
+        q.open();
+        if (q.eof())
+            continue;
+        l.value1->setText(q.fieldByName(QStringLiteral("value1")).asString());
+        if (l.value2)
+            l.value2->setText(q.fieldByName(QStringLiteral("value2")).asString());
+    }
+}
+
+void TfrmSettings::Button1Click() {
+    TdmMain* dm = forms().Main->dmMain;
+    FbQuery& q = dm->qTarvik;
+    dm->beginWrite();
+    struct Save {
+        const char* key;
+        QLineEdit* value1;
+        QLineEdit* value2;
+    };
+    const Save saves[] = {
+        {"otp_gr_raz", leOgrDl, leOgrFio},
+        {"otp_gr_pr", leOgpDl, leOgpFio},
+        {"gl_buh", leGlBuh, nullptr},
+        {"nds", leNds, nullptr},
+    };
+    for (const Save& s : saves) {
+        dm->setSql(q, {QLatin1String(s.value2 ? "UPDATE NSI set value1=:val1, value2=:val2"
+                                              : "UPDATE NSI set value1=:val1"),
+                       QStringLiteral("WHERE DT_KEY='%1' ").arg(QLatin1String(s.key))});
+        q.prepare();
+        q.paramByName(QStringLiteral("val1")).setString(s.value1->text());
+        if (s.value2)
+            q.paramByName(QStringLiteral("val2")).setString(s.value2->text());
+        q.execSql();
+    }
+    dm->trTarvik.commit();
+    accept();
+}
+
+void TfrmSettings::Button2Click() {
+    reject();
+}
