@@ -48,24 +48,13 @@ void UserDataset::next() {
 QString formatGeneral(double value) {
     if (!std::isfinite(value))
         return QString();
-    if (value == 0)
-        return QStringLiteral("0");
-    QString s = QString::number(value, 'g', 15);
-    s.replace(QLatin1Char('.'), Regional::current().decimalSeparator);
-    return s.replace(QLatin1String("e"), QLatin1String("E"));
+    return Regional::current().formatNumber(value);
 }
 
 QString formatGrouped2(double value) {
     if (!std::isfinite(value))
         return QString();
-    QString s = QString::number(std::fabs(value), 'f', 2);
-    const bool negative = value < 0 && s != QLatin1String("0.00");
-    const int dot = s.indexOf(QLatin1Char('.'));
-    QString whole = s.left(dot);
-    const QString frac = s.mid(dot + 1);
-    for (int i = whole.size() - 3; i > 0; i -= 3)
-        whole.insert(i, Regional::current().thousandsSeparator);
-    return (negative ? QStringLiteral("-") : QString()) + whole + QLatin1Char(',') + frac;
+    return Regional::current().formatGrouped2(value);
 }
 
 // ---- Report design ---------------------------------------------------------------------------
