@@ -1,8 +1,9 @@
 #include "fonts.h"
 
 #include <QFontMetricsF>
-#include <QHash>
 #include <cmath>
+#include <memory>
+#include <vector>
 
 namespace Forms {
 
@@ -36,18 +37,26 @@ QFont scaledFont(const FontSpec& spec) {
 
 namespace {
 const QFontMetricsF& metrics(const FontSpec& spec) {
-    static QHash<QString, QFontMetricsF*> cache;
-    const QString key = QStringLiteral("%1|%2|%3|%4")
-                            .arg(spec.name)
-                            .arg(spec.size)
-                            .arg(int(spec.bold))
-                            .arg(int(spec.italic));
-    auto it = cache.constFind(key);
-    if (it != cache.constEnd())
-        return **it;
-    auto* m = new QFontMetricsF(scaledFont(spec));
-    cache.insert(key, m);
-    return *m;
+    struct Entry {
+        FontSpec font;
+        std::unique_ptr<QFontMetricsF> metrics;
+    };
+    static std::vector<Entry> cache;
+    static size_t last = 0;
+    auto same = [&spec](const FontSpec& f) {
+        return f.size == spec.size && f.bold == spec.bold && f.italic == spec.italic &&
+               f.name == spec.name;
+    };
+    if (last < cache.size() && same(cache[last].font))
+        return *cache[last].metrics;
+    for (size_t i = 0; i < cache.size(); ++i)
+        if (same(cache[i].font)) {
+            last = i;
+            return *cache[i].metrics;
+        }
+    cache.push_back({spec, std::make_unique<QFontMetricsF>(scaledFont(spec))});
+    last = cache.size() - 1;
+    return *cache.back().metrics;
 }
 } // namespace
 
