@@ -362,7 +362,7 @@ Template Template::fromJson(const QByteArray& json, const QString& file) {
             if (band.name.isEmpty())
                 pr.fail(QStringLiteral("у бэнда нет имени"));
             br.checkKeys(bj, {"name", "type", "y", "height", "stretch", "repeat", "dataset",
-                              "parent", "objects"});
+                              "parent", "visible", "objects"});
             band.type = bandType(br, br.string(bj, "type"));
             band.y = br.integer(bj, "y", 0);
             band.height = br.integer(bj, "height", 0, true);
@@ -372,6 +372,7 @@ Template Template::fromJson(const QByteArray& json, const QString& file) {
             band.repeatOnEverySheet = br.flag(bj, "repeat");
             band.dataSource = br.string(bj, "dataset");
             band.parent = br.string(bj, "parent");
+            band.visible = !bj.contains(QLatin1String("visible")) || br.flag(bj, "visible");
             for (const QJsonValue& ov : br.array(bj, "objects"))
                 band.objects.push_back(
                     readObject(file, QStringLiteral("бэнд %1").arg(band.name), ov));

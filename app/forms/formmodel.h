@@ -74,8 +74,9 @@ struct Band {
     int height = 0;
     bool stretch = false;
     bool repeatOnEverySheet = false;
-    QString dataSource; // master data: the row source's name
-    QString parent;     // child: the band it follows
+    QString dataSource;  // master data: the row source's name
+    QString parent;      // child: the band it follows
+    bool visible = true; // a hidden child band does not print
     std::vector<FormObject> objects;
 };
 

@@ -33,14 +33,36 @@ Variables& Variables::global() {
 
 void UserDataset::first() {
     m_recNo = 0;
-    if (!eof() && onFirst)
-        onFirst();
+    raise(true);
 }
 
 void UserDataset::next() {
     ++m_recNo;
-    if (!eof() && onNext)
-        onNext();
+    if (m_inHandler) {
+        m_stepped = true; // the running handler's own step: raised when it returns
+        return;
+    }
+    raise(false);
+}
+
+void UserDataset::raise(bool first) {
+    while (!eof()) {
+        const std::function<void()>& handler = first ? onFirst : onNext;
+        if (!handler)
+            return;
+        m_inHandler = true;
+        m_stepped = false;
+        try {
+            handler();
+        } catch (...) {
+            m_inHandler = false;
+            throw;
+        }
+        m_inHandler = false;
+        if (!m_stepped)
+            return;
+        first = false;
+    }
 }
 
 // ---- Number forms ----------------------------------------------------------------------------
@@ -407,7 +429,7 @@ private:
             if (s.holderBand == band.name)
                 s.total = 0;
         for (const Band& child : m_page->bands)
-            if (child.type == BandType::Child &&
+            if (child.type == BandType::Child && child.visible &&
                 child.parent.compare(band.name, Qt::CaseInsensitive) == 0)
                 printBand(child, reserveFooter);
     }

@@ -28,7 +28,9 @@ private:
 
 // A row source filled by the program: a record counter from 0, a range of `rangeCount` records
 // and handlers for the first and the next record. A handler may itself call next() to pass over
-// the current record; the engine then prints the record the counter has reached.
+// the current record: the step raises the next-row event again while records remain, and the
+// engine then prints the record the counter has reached. Such steps are run one after another,
+// not nested, so a long run of passed-over records cannot exhaust the stack.
 class UserDataset {
 public:
     int rangeCount = 0;
@@ -41,7 +43,11 @@ public:
     void next();
 
 private:
+    void raise(bool first);
+
     int m_recNo = 0;
+    bool m_inHandler = false;
+    bool m_stepped = false;
 };
 
 // Printable margins in form units.

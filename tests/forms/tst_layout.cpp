@@ -115,6 +115,8 @@ private slots:
     void rowSourceSkips_data();
     void rowSourceSkips();
     void appendedLandscapePages();
+    void childBands_data();
+    void childBands();
     void placement_data();
     void placement();
     void justified();
@@ -439,6 +441,10 @@ void TestLayout::rowSourceSkips_data() {
     QTest::newRow("all zero") << QList<double>{0, 0, 0} << QStringList{};
     QTest::newRow("none skipped") << QList<double>{1, 1} << QStringList{"row 1", "row 2"};
     QTest::newRow("empty") << QList<double>{} << QStringList{};
+    // A long run of passed-over records must not nest the handler ever deeper.
+    QList<double> longRun(200000, 0.0);
+    longRun << 4;
+    QTest::newRow("200000 passed over") << longRun << QStringList{"row 200001"};
 }
 
 void TestLayout::rowSourceSkips() {
@@ -483,6 +489,37 @@ void TestLayout::appendedLandscapePages() {
     while (r.pageCount() > 2)
         r.deletePage(r.pageCount() - 1);
     QCOMPARE(r.prepare().sheets.size(), size_t(2));
+}
+
+void TestLayout::childBands_data() {
+    QTest::addColumn<bool>("visible");
+    QTest::addColumn<QStringList>("printed");
+    QTest::newRow("shown") << true << QStringList{"row 1", "child 1", "row 2", "child 2", "end"};
+    QTest::newRow("hidden") << false << QStringList{"row 1", "row 2", "end"};
+}
+
+void TestLayout::childBands() {
+    QFETCH(bool, visible);
+    QFETCH(QStringList, printed);
+    Variables vars;
+    Template t = templ(R"({"name": "c", "pages": [{"paper": [1000, 500], "margins": "none",
+      "bands": [
+        {"name": "Child1", "type": "Child", "parent": "MasterData1", "height": 12, "objects": [
+          {"name": "c1", "x": 10, "y": 0, "w": 100, "h": 12, "text": "child [npp]"}]},
+        {"name": "MasterData1", "type": "MasterData", "height": 12, "dataset": "rows",
+         "objects": [{"name": "r1", "x": 10, "y": 0, "w": 100, "h": 12, "text": "row [npp]"}]},
+        {"name": "ReportSummary1", "type": "ReportSummary", "height": 12, "objects": [
+          {"name": "s1", "x": 10, "y": 0, "w": 100, "h": 12, "text": "end"}]}]}]})");
+    t.findBand("child1")->visible = visible;
+    Report r(t, &vars);
+    Rows src;
+    src.quants = {1, 1};
+    src.attach(r);
+    const Sheet& s = r.prepare().sheets.at(0);
+    QCOMPARE(texts(s), printed);
+    // Bands follow one another without gaps.
+    for (int i = 0; i < printed.size(); ++i)
+        QCOMPARE(textItem(s, printed[i])->rect.top(), 12.0 * i + 1);
 }
 
 void TestLayout::placement_data() {
