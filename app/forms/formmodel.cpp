@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSet>
 #include <cmath>
 
@@ -313,6 +314,35 @@ FormObject readObject(const QString& file, const QString& where, const QJsonValu
 
 } // namespace
 
+std::vector<ScriptStatement> parseScript(const FormObject& object, const QString& file) {
+    static const QRegularExpression sum(
+        QStringLiteral(R"(^\s*(\w+)\s*:=\s*Sum\s*\(\s*\[([^\]]+)\]\s*,\s*(\w+)\s*\)\s*;?\s*$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression assign(
+        QStringLiteral(R"(^\s*(\w+)\s*:=\s*\[([^\]]+)\]\s*;?\s*$)"));
+    std::vector<ScriptStatement> out;
+    for (const QString& line : object.script) {
+        const QString t = line.trimmed();
+        if (t.isEmpty() || t.compare(QLatin1String("begin"), Qt::CaseInsensitive) == 0 ||
+            t.compare(QLatin1String("end"), Qt::CaseInsensitive) == 0 ||
+            t.compare(QLatin1String("end;"), Qt::CaseInsensitive) == 0)
+            continue;
+        QRegularExpressionMatch m = sum.match(t);
+        if (m.hasMatch()) {
+            out.push_back({m.captured(1), m.captured(2).trimmed(), m.captured(3)});
+            continue;
+        }
+        m = assign.match(t);
+        if (m.hasMatch()) {
+            out.push_back({m.captured(1), m.captured(2).trimmed(), QString()});
+            continue;
+        }
+        Reader(file, QStringLiteral("объект %1").arg(object.name))
+            .fail(QStringLiteral("непонятная строка сценария \"%1\"").arg(line));
+    }
+    return out;
+}
+
 Template Template::fromJson(const QByteArray& json, const QString& file) {
     QJsonParseError err{};
     const QJsonDocument doc = QJsonDocument::fromJson(json, &err);
@@ -399,6 +429,15 @@ void Template::validate() const {
         const QSize sheet = pages[size_t(pageIndex)].sizeUnits();
         if (o.x < 0 || o.x + o.w > sheet.width())
             r.fail(QStringLiteral("объект выходит за ширину листа (%1)").arg(sheet.width()));
+        for (const ScriptStatement& s : parseScript(o, file)) {
+            bool found = s.sumBand.isEmpty();
+            for (const FormPage& p : pages)
+                for (const Band& b : p.bands)
+                    found = found || b.name.compare(s.sumBand, Qt::CaseInsensitive) == 0;
+            if (!found)
+                r.fail(QStringLiteral("сценарий суммирует по несуществующему бэнду %1")
+                           .arg(s.sumBand));
+        }
     };
     for (size_t pi = 0; pi < pages.size(); ++pi) {
         const FormPage& p = pages[pi];

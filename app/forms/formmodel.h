@@ -67,6 +67,16 @@ struct FormObject {
     void setText(const QString& text) { lines = text.split(QLatin1Char('\n')); }
 };
 
+// One statement of an object's script: "var:=Sum([expr],Band);" or "var:=[expr];".
+struct ScriptStatement {
+    QString variable;
+    QString expression;
+    QString sumBand; // empty for a plain assignment
+};
+// The statements of a script ("begin" and "end" lines are skipped). Throws AppError naming the
+// template file and the object for a line it does not understand.
+std::vector<ScriptStatement> parseScript(const FormObject& object, const QString& file);
+
 struct Band {
     QString name;
     BandType type = BandType::MasterData;

@@ -130,37 +130,6 @@ FormObject& Report::addTextObject(int pageIndex, const QRect& rect, const QStrin
 
 namespace {
 
-// "var:=Sum([expr],Band);" or "var:=[expr];"
-struct ScriptLine {
-    QString variable;
-    QString expression;
-    QString sumBand; // empty for a plain assignment
-};
-
-ScriptLine parseScriptLine(const QString& line, const Template& t, const QString& objectName) {
-    static const QRegularExpression sum(
-        QStringLiteral(R"(^\s*(\w+)\s*:=\s*Sum\s*\(\s*\[([^\]]+)\]\s*,\s*(\w+)\s*\)\s*;?\s*$)"),
-        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression assign(
-        QStringLiteral(R"(^\s*(\w+)\s*:=\s*\[([^\]]+)\]\s*;?\s*$)"));
-    QRegularExpressionMatch m = sum.match(line);
-    if (m.hasMatch())
-        return {m.captured(1), m.captured(2).trimmed(), m.captured(3)};
-    m = assign.match(line);
-    if (m.hasMatch())
-        return {m.captured(1), m.captured(2).trimmed(), QString()};
-    throw AppError(
-        QStringLiteral("Ошибка в шаблоне %1, объект %2: непонятная строка сценария \"%3\"")
-            .arg(t.file, objectName, line));
-}
-
-bool isScriptKeyword(const QString& line) {
-    const QString s = line.trimmed();
-    return s.isEmpty() || s.compare(QLatin1String("begin"), Qt::CaseInsensitive) == 0 ||
-           s.compare(QLatin1String("end"), Qt::CaseInsensitive) == 0 ||
-           s.compare(QLatin1String("end;"), Qt::CaseInsensitive) == 0;
-}
-
 bool isNumeric(const QVariant& v) {
     switch (v.typeId()) {
     case QMetaType::Int:
@@ -292,20 +261,15 @@ private:
         for (FormPage& p : m_t.pages)
             for (Band& b : p.bands)
                 for (FormObject& o : b.objects)
-                    for (const QString& line : o.script) {
-                        if (isScriptKeyword(line))
-                            continue;
-                        const ScriptLine s = parseScriptLine(line, m_t, o.name);
+                    for (const ScriptStatement& s : parseScript(o, m_t.file))
                         if (!s.sumBand.isEmpty())
                             m_sums.push_back({s.variable, s.expression, s.sumBand, b.name, 0});
-                    }
     }
 
     void runScript(const FormObject& o) {
-        for (const QString& line : o.script) {
-            if (isScriptKeyword(line))
-                continue;
-            const ScriptLine s = parseScriptLine(line, m_t, o.name);
+        if (o.script.isEmpty())
+            return;
+        for (const ScriptStatement& s : parseScript(o, m_t.file)) {
             if (s.sumBand.isEmpty()) {
                 m_scriptVars.insert(s.variable.toLower(), lookup(s.expression));
                 continue;
