@@ -354,17 +354,20 @@ Template Template::fromJson(const QByteArray& json, const QString& file) {
     if (!doc.isObject())
         top.fail(QStringLiteral("ожидается объект JSON"));
     const QJsonObject j = doc.object();
-    top.checkKeys(j, {"name", "title", "progress", "pages"});
+    top.checkKeys(j, {"name", "title", "progress", "passes", "pages"});
     Template t;
     t.file = file;
     t.name = top.string(j, "name");
     t.title = top.string(j, "title");
     t.progress = top.flag(j, "progress");
+    t.passes = top.integer(j, "passes", 1);
+    if (t.passes < 1 || t.passes > 2)
+        top.fail(QStringLiteral("число проходов должно быть 1 или 2"));
     const QJsonArray pages = top.array(j, "pages");
     for (int pi = 0; pi < pages.size(); ++pi) {
         const Reader pr(file, QStringLiteral("страница %1").arg(pi));
         const QJsonObject pj = pr.object(pages[pi]);
-        pr.checkKeys(pj, {"paper", "orientation", "margins", "bands", "objects"});
+        pr.checkKeys(pj, {"paper", "orientation", "margins", "paperSource", "bands", "objects"});
         FormPage page;
         const QJsonArray paper = pr.array(pj, "paper");
         if (!paper.isEmpty()) {
@@ -376,6 +379,7 @@ Template Template::fromJson(const QByteArray& json, const QString& file) {
                 page.paperHeight > 20000)
                 pr.fail(QStringLiteral("неверный размер бумаги"));
         }
+        page.paperSource = pr.integer(pj, "paperSource", 0);
         const QString orientation = pr.string(pj, "orientation", QStringLiteral("portrait"));
         if (orientation != QLatin1String("portrait") && orientation != QLatin1String("landscape"))
             pr.fail(QStringLiteral("ориентация должна быть portrait или landscape"));

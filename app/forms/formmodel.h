@@ -98,6 +98,7 @@ struct FormPage {
     int paperHeight = 2970;
     bool landscape = false;
     MarginsMode margins = MarginsMode::Printer;
+    int paperSource = 0; // the printer's paper source; 0 = the printer's default
     std::vector<Band> bands;
     std::vector<FormObject> objects; // outside every band, y from the paper's top
 
@@ -111,6 +112,7 @@ struct Template {
     QString title; // the report's title
     QString file;  // where it was loaded from, for messages
     bool progress = false;
+    int passes = 1; // a second pass gives the same sheets here; kept as the form states it
     std::vector<FormPage> pages;
 
     // Case-insensitive lookup over every page, band and free object.
