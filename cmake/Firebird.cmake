@@ -28,6 +28,11 @@ set(TARVIK_INSTALL_FBROOT ${CMAKE_INSTALL_DATADIR}/tarvik/firebird)
 set(TARVIK_BUILD_UDFDIR ${CMAKE_BINARY_DIR}/udf-lib)
 
 tarvik_firebird_root(${CMAKE_BINARY_DIR}/firebird ${TARVIK_BUILD_UDFDIR})
-tarvik_firebird_root(${CMAKE_BINARY_DIR}/install-firebird
-                     ${CMAKE_INSTALL_PREFIX}/${TARVIK_INSTALL_UDFDIR})
-install(DIRECTORY ${CMAKE_BINARY_DIR}/install-firebird/ DESTINATION ${TARVIK_INSTALL_FBROOT})
+# The installed root: the character sets now, firebird.conf when the prefix is known
+# (cmake --install --prefix may differ from the configured one).
+install(DIRECTORY ${CMAKE_BINARY_DIR}/firebird/intl DESTINATION ${TARVIK_INSTALL_FBROOT})
+install(CODE "
+    set(TARVIK_UDF_DIR \"\${CMAKE_INSTALL_PREFIX}/${TARVIK_INSTALL_UDFDIR}\")
+    configure_file(\"${PROJECT_SOURCE_DIR}/db/firebird.conf.in\"
+                   \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${TARVIK_INSTALL_FBROOT}/firebird.conf\" @ONLY)
+")

@@ -221,7 +221,16 @@ void FbDatabase::open() {
     if (m_name.isEmpty())
         throw DbError(QStringLiteral("Не указано имя базы данных"));
     const QByteArray path = toClientPath(m_name);
-    m_attachment = guarded([&](ThrowStatusWrapper* st) {
+    try {
+        m_attachment = attach(path);
+    } catch (const DbError& e) {
+        throw DbError(
+            QStringLiteral("Не удалось открыть базу данных %1:\n%2").arg(m_name, e.message()));
+    }
+}
+
+Firebird::IAttachment* FbDatabase::attach(const QByteArray& path) {
+    return guarded([&](ThrowStatusWrapper* st) {
         IXpbBuilder* dpb = buildDpb(st, m_params);
         IAttachment* att = nullptr;
         try {
@@ -531,6 +540,23 @@ void FbQuery::prepare() {
             m_db.attachment()->prepare(st, m_tr.handle(), unsigned(text.size()), text.constData(),
                                        SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA);
         m_inMeta = m_statement->getInputMetadata(st);
+        // Fixed-length text parameters travel as VARCHAR: the server pads or converts them
+        // as the target needs, and a CSTRING argument of a function gets no trailing blanks.
+        const unsigned inCount = m_inMeta->getCount(st);
+        IMetadataBuilder* builder = nullptr;
+        for (unsigned i = 0; i < inCount; ++i) {
+            if ((m_inMeta->getType(st, i) & ~1u) != SQL_TEXT)
+                continue;
+            if (!builder)
+                builder = m_inMeta->getBuilder(st);
+            builder->setType(st, i, SQL_VARYING | 1);
+        }
+        if (builder) {
+            IMessageMetadata* varying = builder->getMetadata(st);
+            builder->release();
+            m_inMeta->release();
+            m_inMeta = varying;
+        }
         m_outMeta = m_statement->getOutputMetadata(st);
         if (m_inMeta->getCount(st) != m_paramSlots.size())
             throw DbError(QStringLiteral("Число параметров запроса не совпадает с его текстом"));

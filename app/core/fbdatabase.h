@@ -60,6 +60,7 @@ public:
 private:
     friend class FbTransaction;
     friend class FbQuery;
+    Firebird::IAttachment* attach(const QByteArray& path);
     QString m_name;
     QStringList m_params;
     Firebird::IAttachment* m_attachment = nullptr;

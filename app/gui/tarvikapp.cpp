@@ -10,6 +10,7 @@
 #include "uSettings.h"
 
 #include <QDir>
+#include <QFont>
 #include <QScreen>
 #include <QStyle>
 
@@ -45,6 +46,10 @@ static void centre(QWidget* w) {
 }
 
 void createForms(const QString& databaseName) {
+    // The windows are laid out for a small sans-serif face at 8 points.
+    QFont font(QStringLiteral("Liberation Sans"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    QApplication::setFont(font);
     AppForms& f = forms();
     f.Main = new TMain(databaseName);
     f.Doc = new TDoc(f.Main);

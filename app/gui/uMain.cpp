@@ -72,6 +72,8 @@ TMain::TMain(const QString& databaseName, QWidget* parent) : QMainWindow(parent)
     DBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     DBGrid1->verticalHeader()->setFixedWidth(12);
     DBGrid1->setWordWrap(false);
+    DBGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    DBGrid1->horizontalHeader()->setTextElideMode(Qt::ElideRight);
     const auto& cols = TRegisterSource::columns();
     for (int i = 0; i < cols.size(); ++i)
         DBGrid1->setColumnWidth(i, cols[i].width);

@@ -55,14 +55,30 @@ public:
 private:
     void poll() {
         QWidget* w = QApplication::activeModalWidget();
-        if (w && w != m_last && w->isVisible()) {
-            m_last = w;
-            m_action(w);
-        } else if (!w) {
+        if (!w) {
             m_last = nullptr;
+            return;
         }
+        // A dialog whose action is still running (a box it opened is being answered) is left
+        // to that action.
+        if (w == m_last || !w->isVisible() || m_busy.contains(w))
+            return;
+        m_last = w;
+        m_busy.append(w);
+        // Acted on outside the timer's handler: a timer does not fire again while its handler
+        // runs, and the action may open further boxes that need answering.
+        QPointer<QWidget> target(w);
+        QTimer::singleShot(0, &m_timer, [this, target, w] {
+            if (target)
+                m_action(target);
+            m_busy.removeAll(w);
+            // The same dialog may be shown again later: act on it again then.
+            if (m_last && !m_last->isVisible())
+                m_last = nullptr;
+        });
     }
     std::function<void(QWidget*)> m_action;
     QTimer m_timer;
     QPointer<QWidget> m_last;
+    QList<QWidget*> m_busy;
 };

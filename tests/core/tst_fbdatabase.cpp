@@ -301,6 +301,15 @@ void TestFbDatabase::groupedItemQueryWithFDiv() {
         prices << c.q.fieldByName(QStringLiteral("price")).asDouble();
     std::sort(prices.begin(), prices.end());
     QCOMPARE(prices, (QList<double>{0.0, 2.5}));
+
+    // A function's fixed-length text arguments are bound without trailing blanks.
+    c.q.close();
+    c.q.setSql({QStringLiteral("SELECT f_setparam(:text, :prefix, :value) r FROM rdb$database")});
+    c.q.paramByName(QStringLiteral("text")).setString(QStringLiteral("a=1\r\nб=2"));
+    c.q.paramByName(QStringLiteral("prefix")).setString(QStringLiteral("б="));
+    c.q.paramByName(QStringLiteral("value")).setString(QStringLiteral("три"));
+    c.q.open();
+    QCOMPARE(c.q.fieldByName(QStringLiteral("r")).asString(), QStringLiteral("a=1\r\nб=три\r\n"));
 }
 
 void TestFbDatabase::connectionErrors_data() {
@@ -332,7 +341,12 @@ void TestFbDatabase::connectionErrors() {
         db.open();
         QFAIL("opened");
     } catch (const DbError& e) {
-        QVERIFY(!e.message().isEmpty());
+        // Our own words first, then the client's message.
+        QVERIFY2(e.message().startsWith(QStringLiteral("Не удалось открыть базу данных")) ||
+                     kind == QLatin1String("empty"),
+                 qPrintable(e.message()));
+        QVERIFY(e.message().contains(name));
+        QVERIFY(e.message().count(QLatin1Char('\n')) >= 1 || kind == QLatin1String("empty"));
     }
     QVERIFY(!db.connected());
     // Starting a transaction does not open a closed connection.

@@ -1,0 +1,90 @@
+// The executable's commands, run as processes.
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest/QtTest>
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Run tarvik(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(TARVIK_EXE), args);
+    Run r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        return r;
+    }
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+private slots:
+    void createDbThenList();
+    void errors_data();
+    void errors();
+    void helpAndVersion();
+};
+
+void TestCli::createDbThenList() {
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("x.gdb"));
+    Run r = tarvik({QStringLiteral("create-db"), db});
+    QCOMPARE(r.code, 0);
+    QVERIFY(QFileInfo::exists(db));
+    r = tarvik({QStringLiteral("list"), QStringLiteral("--db"), db});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, QString());
+    // The file exists now: a second creation refuses and leaves it alone.
+    const qint64 size = QFileInfo(db).size();
+    r = tarvik({QStringLiteral("create-db"), db});
+    QCOMPARE(r.code, 1);
+    QVERIFY(r.err.contains(QStringLiteral("уже существует")));
+    QCOMPARE(QFileInfo(db).size(), size);
+    r = tarvik({QStringLiteral("list"), QStringLiteral("--db"), db});
+    QCOMPARE(r.code, 0);
+}
+
+void TestCli::errors_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("list of a missing database") << QStringList{
+        QStringLiteral("list"), QStringLiteral("--db"), QStringLiteral("@dir/no.gdb")};
+    QTest::newRow("create-db without a file") << QStringList{QStringLiteral("create-db")};
+    QTest::newRow("create-db in a missing folder")
+        << QStringList{QStringLiteral("create-db"), QStringLiteral("@dir/no/such/x.gdb")};
+    QTest::newRow("unknown option") << QStringList{QStringLiteral("list"), QStringLiteral("--x")};
+    QTest::newRow("unknown command option") << QStringList{QStringLiteral("--bogus")};
+}
+
+void TestCli::errors() {
+    QFETCH(QStringList, args);
+    QTemporaryDir dir;
+    for (QString& a : args)
+        a.replace(QStringLiteral("@dir"), dir.path());
+    const Run r = tarvik(args);
+    QCOMPARE(r.code, 1);
+    QVERIFY(!r.err.trimmed().isEmpty());
+    QCOMPARE(r.out.contains(QStringLiteral("\t")), false);
+}
+
+void TestCli::helpAndVersion() {
+    Run r = tarvik({QStringLiteral("--version")});
+    QCOMPARE(r.code, 0);
+    QVERIFY(r.out.contains(QStringLiteral("1.4")));
+    r = tarvik({QStringLiteral("--help")});
+    QCOMPARE(r.code, 0);
+    QVERIFY(r.out.contains(QStringLiteral("create-db")));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"

@@ -1,0 +1,290 @@
+// The import against a real database file: rows as written, organisations inserted or
+// updated, repeated imports, and failures that leave nothing committed.
+#include "apperror.h"
+#include "contractfixture.h"
+#include "contractimport.h"
+#include "contractreader.h"
+#include "dbcreate.h"
+#include "fbdatabase.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using fixture::contract;
+using fixture::element;
+using fixture::org;
+
+namespace {
+
+// A connection with the application's write transaction and its two queries.
+struct Session {
+    explicit Session(const QString& path) {
+        db.setDatabaseName(path);
+        db.open();
+    }
+    FbDatabase db;
+    FbTransaction tr{db, FbTransaction::DefaultAction::Rollback};
+    FbQuery q{db, tr};
+    FbQuery qOrgs{db, tr};
+
+    int import(const ContractContent& c, const QString& fileName,
+               const ImportProgress& progress = {}) {
+        return ImportContract(tr, q, qOrgs, c.refItems, c.title, c.items, fileName, progress);
+    }
+};
+
+// Reads committed data on a connection of its own.
+QList<QVariantList> select(const QString& path, const QString& sql) {
+    FbDatabase db;
+    db.setDatabaseName(path);
+    db.open();
+    FbTransaction tr(db, FbTransaction::DefaultAction::Commit);
+    FbQuery q(db, tr);
+    q.sqlAdd(sql);
+    q.open();
+    QList<QVariantList> rows;
+    for (; !q.eof(); q.next()) {
+        QVariantList row;
+        for (const QString& f : q.fieldNames())
+            row << q.fieldByName(f).value();
+        rows << row;
+    }
+    q.close();
+    tr.commit();
+    db.close();
+    return rows;
+}
+
+int count(const QString& path, const QString& table) {
+    return select(path, QStringLiteral("SELECT count(*) FROM ") + table).first().first().toInt();
+}
+
+QStringList directory() {
+    return {QStringLiteral("[REFERENCEBOOKS]"),
+            org(10, QStringLiteral("Поставщик")),
+            org(20, QStringLiteral("Получатель А")),
+            org(21, QStringLiteral("Получатель Б"), 19),
+            org(22, QStringLiteral("Получатель В")),
+            element(3, 100, QStringLiteral("9398110"), QStringLiteral("Бинт марлевый")),
+            element(3, 20, QStringLiteral("9398120"), QStringLiteral("Вата")),
+            element(4, 1, QStringLiteral("796"), QStringLiteral("шт")),
+            QStringLiteral("[/REFERENCEBOOKS]")};
+}
+
+// Position 1 to three recipients, position 2 to nobody.
+ContractContent sample(const QStringList& extraPositions = {}) {
+    return ParseContract(contract(
+        directory() +
+        QStringList{"[CONTRACT]", "К-15#01.02.2023#31.12.2023#2#10#x#ПР-7#Поставка изделий#y#30#",
+                    "[/CONTRACT]", "[CONTRACT2]", "1#3#100#4#1#1#ГОСТ 1172-93#",
+                    "2#3#20#4#1#0#ТУ 2#a#b#Срочно#"} +
+        extraPositions +
+        QStringList{"[/CONTRACT2]", "[CONTRACT3]", "1#2#20#15.03.2023#100#1250.5#",
+                    "1#2#21#16.03.2023#50#625.25#", "1#2#22#17.03.2023#10#125.05#",
+                    "[/CONTRACT3]"}));
+}
+
+} // namespace
+
+class TestContractImport : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_path;
+    int m_serial = 0;
+
+private slots:
+    void init() {
+        QVERIFY(m_dir.isValid());
+        m_path = m_dir.filePath(QStringLiteral("t%1.gdb").arg(++m_serial));
+        DbCreate::createDatabase(m_path);
+    }
+
+    void rowsAsSpecified() {
+        const QString file = m_dir.filePath("k15.dat");
+        int number = 0;
+        {
+            Session s(m_path);
+            number = s.import(sample(), file);
+            QVERIFY(!s.tr.inTransaction());
+        }
+        const auto header = select(m_path, "SELECT number, protno, regno, data, dataend, agent, "
+                                           "target, status, rem, filename, docno, agents, payer "
+                                           "FROM contract");
+        QCOMPARE(header.size(), 1);
+        const QVariantList h = header.first();
+        QCOMPARE(h[0].toInt(), number);
+        QVERIFY(h[1].isNull()); // PROTNO
+        QCOMPARE(h[2].toInt(), 0);
+        QVERIFY(!h[2].isNull()); // REGNO
+        QCOMPARE(h[3].toDate(), QDate(2023, 2, 1));
+        QCOMPARE(h[4].toDate(), QDate(2023, 12, 31));
+        QCOMPARE(h[5].toInt(), 10);
+        QCOMPARE(h[6].toString(), QStringLiteral("ПР-7"));
+        QVERIFY(h[7].isNull()); // STATUS
+        QCOMPARE(h[8].toString(), QStringLiteral("Поставка изделий"));
+        QCOMPARE(h[9].toString(), QFileInfo(file).absoluteFilePath());
+        QCOMPARE(h[10].toString(), QStringLiteral("К-15"));
+        QCOMPARE(h[11].toString(), QStringLiteral("Поставщик"));
+        QCOMPARE(h[12].toInt(), 30);
+
+        const auto lines = select(m_path, "SELECT title, elem, kat, gost, recip, data, quant, "
+                                          "summa, elemS, recipS, elemC, recipC, unit, comment "
+                                          "FROM contract2 ORDER BY elem DESC, recip");
+        const QList<QVariantList> expected = {
+            {number, 100, "1", "ГОСТ 1172-93", 20, QDate(2023, 3, 15), 100.0, 1250.5,
+             "Бинт марлевый", "Получатель А", "9398110", "ОКПО20", "шт", ""},
+            {number, 100, "1", "ГОСТ 1172-93", 21, QDate(2023, 3, 16), 50.0, 625.25,
+             "Бинт марлевый", "Получатель Б", "9398110", "ОКПО21", "шт", ""},
+            {number, 100, "1", "ГОСТ 1172-93", 22, QDate(2023, 3, 17), 10.0, 125.05,
+             "Бинт марлевый", "Получатель В", "9398110", "ОКПО22", "шт", ""},
+            {number, 20, "", "ТУ 2", 0, kZeroDate, 0.0, 0.0, "Вата", "", "9398120", "", "шт",
+             "Срочно"},
+        };
+        QCOMPARE(lines.size(), expected.size());
+        for (qsizetype r = 0; r < lines.size(); ++r) {
+            for (qsizetype c = 0; c < expected[r].size(); ++c) {
+                const QVariant& got = lines[r][c];
+                const QVariant& want = expected[r][c];
+                // Empty strings are stored as empty strings, never NULL.
+                QVERIFY2(!got.isNull(), qPrintable(QStringLiteral("row %1 col %2").arg(r).arg(c)));
+                if (want.typeId() == QMetaType::QDate)
+                    QCOMPARE(got.toDate(), want.toDate());
+                else if (want.typeId() == QMetaType::Double)
+                    QCOMPARE(got.toDouble(), want.toDouble());
+                else
+                    QCOMPARE(got.toString(), want.toString());
+            }
+        }
+
+        // Organisations only (directory 2): the 19-field one without requisites; the goods
+        // element with ID 20 leaves organisation 20 as it is.
+        const auto orgs = select(m_path, "SELECT id, clf_code, dt_type, spr_naim, full_naim, inn, "
+                                         "recv_code, rlw_name FROM organisations ORDER BY id");
+        QCOMPARE(orgs.size(), 4);
+        QCOMPARE(orgs[1][0].toInt(), 20);
+        QCOMPARE(orgs[1][3].toString(), QStringLiteral("Получатель А"));
+        QCOMPARE(orgs[1][4].toString(), QStringLiteral("ООО \"Получатель А\""));
+        QCOMPARE(orgs[1][6].toString(), QStringLiteral("К20"));
+        QCOMPARE(orgs[2][0].toInt(), 21);
+        QCOMPARE(orgs[2][1].toString(), QStringLiteral("ОКПО21"));
+        QCOMPARE(orgs[2][2].toInt(), 1);
+        QVERIFY(!orgs[2][4].isNull());
+        QCOMPARE(orgs[2][4].toString(), QString());
+    }
+
+    // An organisation the database has is updated, one it lacks is inserted; one repeated in
+    // the file ends with its last values.
+    void organisationsUpdatedOrInserted() {
+        {
+            Session s(m_path);
+            s.tr.startTransaction();
+            s.q.sqlAdd("INSERT INTO ORGANISATIONS(ID, SPR_NAIM, FULL_NAIM, INN) "
+                       "VALUES (20, 'Старое имя', 'Старое полное', '1')");
+            s.q.execSql();
+            s.tr.commit();
+        }
+        QStringList lines = directory();
+        lines.insert(lines.size() - 1, org(22, QStringLiteral("Получатель В, новый адрес")));
+        const ContractContent c = ParseContract(contract(lines));
+        {
+            Session s(m_path);
+            s.import(c, "x.dat");
+        }
+        const auto orgs =
+            select(m_path, "SELECT id, spr_naim, full_naim, inn FROM organisations ORDER BY id");
+        QCOMPARE(orgs.size(), 4);
+        QCOMPARE(orgs[0][0].toInt(), 10);
+        QCOMPARE(orgs[1][1].toString(), QStringLiteral("Получатель А"));
+        QCOMPARE(orgs[1][2].toString(), QStringLiteral("ООО \"Получатель А\""));
+        QCOMPARE(orgs[1][3].toString(), QStringLiteral("7700000020"));
+        QCOMPARE(orgs[3][1].toString(), QStringLiteral("Получатель В, новый адрес"));
+        // A file without [CONTRACT2] lines gives a contract without item lines.
+        QCOMPARE(count(m_path, "contract"), 1);
+        QCOMPARE(count(m_path, "contract2"), 0);
+    }
+
+    // The same file twice gives two contracts with their own numbers and lines.
+    void sameFileTwice() {
+        Session s(m_path);
+        const int first = s.import(sample(), "a.dat");
+        const int second = s.import(sample(), "a.dat");
+        QCOMPARE(first, 1);
+        QVERIFY(second > first);
+        QCOMPARE(count(m_path, "contract"), 2);
+        QCOMPARE(count(m_path, "organisations"), 4);
+        const auto perTitle =
+            select(m_path, "SELECT title, count(*) FROM contract2 GROUP BY title ORDER BY title");
+        QCOMPARE(perTitle.size(), 2);
+        QCOMPARE(perTitle[0][0].toInt(), first);
+        QCOMPARE(perTitle[1][0].toInt(), second);
+        QCOMPARE(perTitle[0][1].toInt(), 4);
+        QCOMPARE(perTitle[1][1].toInt(), 4);
+    }
+
+    // A failure in the middle of the item lines commits nothing; the next import rolls the
+    // unfinished work back first and commits only its own rows.
+    void failureMidLines_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("string longer than its column") << "long"
+                                                       << "GOST";
+        QTest::newRow("error raised from the progress") << "progress"
+                                                        << "прервана";
+    }
+    void failureMidLines() {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        Session s(m_path);
+        const int before = s.import(sample(), "before.dat");
+
+        QStringList extra;
+        for (int i = 3; i < 400; ++i)
+            extra << QStringLiteral("%1#3#100#4#1#1#ГОСТ %1#").arg(i);
+        if (kind == QLatin1String("long"))
+            extra[200] = QStringLiteral("203#3#100#4#1#1#%1#").arg(QString(600, QChar(u'Щ')));
+        const ContractContent big = sample(extra);
+        qsizetype calls = 0;
+        const ImportProgress progress = [&](qsizetype done, qsizetype total) {
+            ++calls;
+            QVERIFY(done <= total);
+            if (kind == QLatin1String("progress") && done > total / 2)
+                throw AppError(QStringLiteral("Загрузка прервана"));
+        };
+        try {
+            s.import(big, "big.dat", progress);
+            QFAIL("import succeeded");
+        } catch (const AppError& e) {
+            QVERIFY2(e.message().contains(message), qPrintable(e.message()));
+        }
+        QVERIFY(calls > 2);
+        // The unfinished work is still open and seen by nobody else.
+        QVERIFY(s.tr.inTransaction());
+        QCOMPARE(count(m_path, "contract"), 1);
+        QCOMPARE(count(m_path, "contract2"), 4);
+
+        const int after = s.import(sample(), "after.dat");
+        QVERIFY(after > before);
+        const auto numbers = select(m_path, "SELECT number, filename FROM contract ORDER BY 1");
+        QCOMPARE(numbers.size(), 2);
+        QCOMPARE(numbers[0][0].toInt(), before);
+        QCOMPARE(numbers[1][0].toInt(), after);
+        QCOMPARE(count(m_path, "contract2"), 8);
+    }
+
+    // OrganisationExists sees rows of its own transaction only until they are rolled back.
+    void organisationExists() {
+        Session s(m_path);
+        QVERIFY(!OrganisationExists(s.qOrgs, 10));
+        s.q.sqlAdd("INSERT INTO ORGANISATIONS(ID) VALUES (10)");
+        s.q.execSql();
+        QVERIFY(OrganisationExists(s.qOrgs, 10));
+        s.tr.rollback();
+        QVERIFY(!OrganisationExists(s.qOrgs, 10));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestContractImport)
+#include "tst_contractimport.moc"
