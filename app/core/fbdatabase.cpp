@@ -220,29 +220,12 @@ void FbDatabase::open() {
         return;
     if (m_name.isEmpty())
         throw DbError(QStringLiteral("Не указано имя базы данных"));
-    const QByteArray path = toClientPath(m_name);
     try {
-        m_attachment = attach(path);
+        m_attachment = attach(false);
     } catch (const DbError& e) {
         throw DbError(
             QStringLiteral("Не удалось открыть базу данных %1:\n%2").arg(m_name, e.message()));
     }
-}
-
-Firebird::IAttachment* FbDatabase::attach(const QByteArray& path) {
-    return guarded([&](ThrowStatusWrapper* st) {
-        IXpbBuilder* dpb = buildDpb(st, m_params);
-        IAttachment* att = nullptr;
-        try {
-            att = client().provider->attachDatabase(st, path.constData(), dpb->getBufferLength(st),
-                                                    dpb->getBuffer(st));
-        } catch (...) {
-            dpb->dispose();
-            throw;
-        }
-        dpb->dispose();
-        return att;
-    });
 }
 
 void FbDatabase::createDatabase() {
@@ -251,16 +234,30 @@ void FbDatabase::createDatabase() {
     const bool local = !m_name.contains(QLatin1Char(':')) || QFileInfo(m_name).isAbsolute();
     if (local && QFileInfo::exists(m_name))
         throw DbError(QStringLiteral("Файл %1 уже существует").arg(m_name));
+    try {
+        m_attachment = attach(true);
+    } catch (const DbError& e) {
+        throw DbError(
+            QStringLiteral("Не удалось создать базу данных %1:\n%2").arg(m_name, e.message()));
+    }
+}
+
+Firebird::IAttachment* FbDatabase::attach(bool create) {
     const QByteArray path = toClientPath(m_name);
-    m_attachment = guarded([&](ThrowStatusWrapper* st) {
+    return guarded([&](ThrowStatusWrapper* st) {
         IXpbBuilder* dpb = buildDpb(st, m_params);
         IAttachment* att = nullptr;
         try {
-            dpb->insertInt(st, isc_dpb_sql_dialect, 3);
-            dpb->insertString(st, isc_dpb_set_db_charset, "WIN1251");
-            dpb->insertInt(st, isc_dpb_page_size, 8192);
-            att = client().provider->createDatabase(st, path.constData(), dpb->getBufferLength(st),
-                                                    dpb->getBuffer(st));
+            if (create) {
+                dpb->insertInt(st, isc_dpb_sql_dialect, 3);
+                dpb->insertString(st, isc_dpb_set_db_charset, "WIN1251");
+                dpb->insertInt(st, isc_dpb_page_size, 8192);
+                att = client().provider->createDatabase(
+                    st, path.constData(), dpb->getBufferLength(st), dpb->getBuffer(st));
+            } else {
+                att = client().provider->attachDatabase(
+                    st, path.constData(), dpb->getBufferLength(st), dpb->getBuffer(st));
+            }
         } catch (...) {
             dpb->dispose();
             throw;

@@ -60,7 +60,7 @@ public:
 private:
     friend class FbTransaction;
     friend class FbQuery;
-    Firebird::IAttachment* attach(const QByteArray& path);
+    Firebird::IAttachment* attach(bool create);
     QString m_name;
     QStringList m_params;
     Firebird::IAttachment* m_attachment = nullptr;

@@ -1,16 +1,13 @@
 #include "barcodesheet.h"
 
 #include "apperror.h"
+#include "pdf417converter.h"
 #include "renderer.h"
 
 #include <QCommandLineParser>
 #include <QGuiApplication>
 #include <cstdio>
 
-#if __has_include("pdf417converter.h")
-#include "pdf417converter.h"
-#define TARVIK_HAVE_PDF417_CONVERTER 1
-#endif
 
 namespace Forms {
 
@@ -79,7 +76,6 @@ int cmdPdf417(const QStringList& args) {
         const bool pdf = out.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
         if (!pdf && !out.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
             throw AppError(QStringLiteral("Файл %1: ожидается расширение .pdf или .png").arg(out));
-#ifdef TARVIK_HAVE_PDF417_CONVERTER
         Pdf417Converter converter;
         Report report = Report::load(QStringLiteral("frBarCode"));
         setBarcodeSheetBuild(report, int(texts.size()), [&](int i) {
@@ -91,10 +87,6 @@ int cmdPdf417(const QStringList& args) {
         else
             writePng(prepared, out, 300);
         return 0;
-#else
-        (void)ecc, (void)columns, (void)rows;
-        throw AppError(QStringLiteral("Преобразователь PDF417 не собран в эту программу"));
-#endif
     } catch (const AppError& e) {
         printError(e.message());
         return 1;
