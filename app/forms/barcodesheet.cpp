@@ -8,7 +8,6 @@
 #include <QGuiApplication>
 #include <cstdio>
 
-
 namespace Forms {
 
 void setBarcodeSheetBuild(Report& report, int count, std::function<QString(int)> codeFor) {
