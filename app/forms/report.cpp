@@ -68,14 +68,13 @@ void UserDataset::raise(bool first) {
 // ---- Number forms ----------------------------------------------------------------------------
 
 QString formatGeneral(double value) {
-    if (!std::isfinite(value))
-        return QString();
     return Regional::current().formatNumber(value);
 }
 
 QString formatGrouped2(double value) {
+    // A value that is no number shows as such ("NAN", "INF") rather than as a plausible sum.
     if (!std::isfinite(value))
-        return QString();
+        return Regional::current().formatNumber(value);
     return Regional::current().formatGrouped2(value);
 }
 

@@ -5,6 +5,7 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cmath>
 
 using namespace Forms;
 
@@ -333,6 +334,8 @@ void TestLayout::numberForms_data() {
     QTest::newRow("general 27.778") << QVariant(27.778) << "general" << false << "27,778";
     QTest::newRow("general 15 digits") << QVariant(0.1 + 0.2) << "general" << false << "0,3";
     QTest::newRow("general zero hidden") << QVariant(0) << "general" << true << "";
+    QTest::newRow("not a number stays visible")
+        << QVariant(std::nan("")) << "grouped2" << true << "NAN";
     QTest::newRow("text not formatted") << QVariant("0") << "general" << true << "0";
 }
 
