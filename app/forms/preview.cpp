@@ -177,7 +177,10 @@ void PreviewDialog::updateScale() {
     QSizeF largest(1, 1);
     for (const Sheet& s : m_report.sheets)
         largest = largest.expandedTo(QSizeF(s.sizeUnits));
-    const QSize avail = m_scroll->viewport()->size() - QSize(2 * kGap + 4, 2 * kGap + 4);
+    // Leave room for the vertical scroll bar, which a fitted width may still need.
+    const QSize avail =
+        m_scroll->contentsRect().size() -
+        QSize(m_scroll->verticalScrollBar()->sizeHint().width() + 2 * kGap + 4, 2 * kGap + 4);
     double k = logicalDpiX() / kUnitsPerInch * m_percent / 100;
     if (m_mode == ZoomMode::FitWidth)
         k = qMax(1, avail.width()) / largest.width();
