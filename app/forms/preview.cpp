@@ -275,9 +275,12 @@ void PreviewDialog::printOn(QPrinter& printer) {
     PreparedReport printed = m_report;
     printer.setFullPage(true);
     if (reprepare) {
-        const QMarginsF mm = printer.pageLayout().marginsPoints();
+        // The printer's own non-printable margins, whatever margins a user asked for.
+        QPageLayout layout = printer.pageLayout();
+        layout.setUnits(QPageLayout::Point);
+        const QMarginsF pt = layout.minimumMargins();
         const double k = kUnitsPerInch / 72.0;
-        printed = reprepare(Margins{mm.left() * k, mm.top() * k, mm.right() * k, mm.bottom() * k});
+        printed = reprepare(Margins{pt.left() * k, pt.top() * k, pt.right() * k, pt.bottom() * k});
     }
     if (printed.sheets.empty())
         throw AppError(QStringLiteral("Отчёт пуст: нечего печатать"));
