@@ -9,12 +9,19 @@
 int cmdCreateDb(const QStringList& args);
 int cmdList(const QStringList& args);
 int cmdImport(const QStringList& args);
+namespace Forms {
+int cmdPdf417(const QStringList& args);
+}
 
 // Commands of the executable; the first argument selects one, anything else starts the window.
 static const CliCommand kCommands[] = {
     {"create-db", "create-db FILE: создать новую базу данных", cmdCreateDb},
     {"list", "list [--db FILE]: вывести реестр контрактов", cmdList},
     {"import", "import [--db FILE] CONTRACT.dat: загрузить файл контракта", cmdImport},
+    {"pdf417",
+     "pdf417 [--ecc L] [--columns N] [--rows R] --out FILE.pdf|FILE.png TEXT...: "
+     "напечатать символы PDF417 на листах штрих-кода",
+     Forms::cmdPdf417},
 };
 
 static void printUsage() {

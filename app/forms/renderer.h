@@ -1,0 +1,28 @@
+// Painting prepared sheets on any QPainter: preview, printer, PDF and images.
+#pragma once
+
+#include "prepared.h"
+
+#include <QImage>
+
+class QPainter;
+
+namespace Forms {
+
+// Paints one sheet; the painter's coordinates must be form units from the sheet's top-left.
+void paintSheet(QPainter& painter, const Sheet& sheet);
+
+// Scale from form units to a device of `dpi` dots per inch.
+inline double unitsToDots(double dpi) {
+    return dpi / kUnitsPerInch;
+}
+
+// A sheet as a white image at `dpi`.
+QImage renderSheet(const Sheet& sheet, double dpi);
+
+// The whole report as a PDF, one page per sheet at the sheet's paper size (real text).
+void writePdf(const PreparedReport& report, const QString& file);
+// Images: one sheet writes FILE; several write FILE-1.png, FILE-2.png, ...
+QStringList writePng(const PreparedReport& report, const QString& file, double dpi = 300);
+
+} // namespace Forms
