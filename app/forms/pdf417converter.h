@@ -36,8 +36,9 @@ public:
     Pdf417Converter(const Pdf417Converter&) = delete;
     Pdf417Converter& operator=(const Pdf417Converter&) = delete;
 
-    // Encodes the Windows-1251 bytes of `text` (byte compaction, no ECI) as one symbol and
-    // returns its glyph lines (see above).
+    // Encodes the Windows-1251 bytes of `text` as one symbol and returns its glyph lines (see
+    // above). The bytes go in as they are, with no ECI: the encoder picks text, numeric or byte
+    // compaction stretch by stretch, and a reader gets the same bytes back.
     //   s1: error-correction level 0..8, or -1 for the level that suits the data length;
     //   s2: number of data columns 1..30 (0 lets the encoder choose);
     //   s3: number of rows 3..90, or 0 for as many as the data needs.
