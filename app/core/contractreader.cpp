@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QVarLengthArray>
 
 #include <array>
 #include <charconv>
@@ -58,23 +59,24 @@ enum Section { RefBooks, Header, Positions, Distribution };
     throw AppError(message);
 }
 
-// Splits a text into lines at CR, LF or CR LF; a final line break adds no empty line.
-QStringList splitLines(const QString& text) {
-    QStringList lines;
+// Splits a text into lines at CR, LF or CR LF; a final line break adds no empty line. The
+// lines are views into `text`.
+QList<QStringView> splitLines(const QString& text) {
+    QList<QStringView> lines;
     const QChar* p = text.constData();
     const qsizetype n = text.size();
     qsizetype start = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = p[i].unicode();
         if (c == u'\r' || c == u'\n') {
-            lines.append(text.mid(start, i - start));
+            lines.append(QStringView(p + start, i - start));
             if (c == u'\r' && i + 1 < n && p[i + 1].unicode() == u'\n')
                 ++i;
             start = i + 1;
         }
     }
     if (start < n)
-        lines.append(text.mid(start));
+        lines.append(QStringView(p + start, n - start));
     return lines;
 }
 
@@ -87,34 +89,40 @@ QString decodeKoi8(const QByteArray& bytes) {
 }
 
 // Checks line 1 against the identifier mask and returns its first 38 characters.
-QString checkIdentifierLine(const QStringList& lines) {
+QString checkIdentifierLine(const QList<QStringView>& lines) {
     if (lines.isEmpty())
         fail(QStringLiteral("Файл пуст"));
-    const QString& first = lines.first();
+    const QStringView first = lines.first();
     // "{????????-????-????-????-????????????}": braces and hyphens fixed, any other character.
     bool ok = first.size() == 38 && first[0] == QLatin1Char('{') && first[37] == QLatin1Char('}');
     for (int i : {9, 14, 19, 24})
         ok = ok && first[i] == QLatin1Char('-');
     if (!ok)
         fail(QStringLiteral("Файл не соответствует формату"));
-    return first.left(38);
+    return first.left(38).toString();
 }
 
 // Field access and conversions of one data line; every failure names the line and field.
 class Line {
 public:
-    Line(const QString& text, int lineNo) : m_fields(SplitFields(text)), m_lineNo(lineNo) {}
+    // The fields are views into `text`, which must outlive the line.
+    Line(QStringView text, int lineNo) : m_lineNo(lineNo) {
+        qsizetype start = 0;
+        for (qsizetype hash; (hash = text.indexOf(QLatin1Char('#'), start)) >= 0; start = hash + 1)
+            m_fields.append(text.mid(start, hash - start));
+    }
 
     qsizetype count() const { return m_fields.size(); }
 
-    const QString& str(int i) const {
+    QStringView view(int i) const {
         if (i >= m_fields.size())
             fail(QStringLiteral("Строка %1: нет поля %2").arg(m_lineNo).arg(i));
         return m_fields[i];
     }
+    QString str(int i) const { return view(i).toString(); }
 
     int integer(int i) const {
-        const QString& s = str(i);
+        const QStringView s = view(i);
         qsizetype k = 0;
         bool negative = false;
         if (k < s.size() && (s[k] == QLatin1Char('-') || s[k] == QLatin1Char('+')))
@@ -139,7 +147,7 @@ public:
 
     // A decimal number with '.' as the decimal point, whatever the regional settings say.
     double number(int i) const {
-        const QString& s = str(i);
+        const QStringView s = view(i);
         // [+-] digits [. digits] [e [+-] digits], at least one digit in the mantissa.
         QByteArray text;
         text.reserve(s.size());
@@ -181,7 +189,7 @@ public:
     }
 
     QDate date(int i, const Regional& regional) const {
-        const QString& s = str(i);
+        const QStringView s = view(i);
         QDate d = parseDate(s, regional.shortDateFormat, regional.dateSeparator);
         if (!d.isValid())
             d = parseDate(s, QStringLiteral("dd.MM.yyyy"), QLatin1Char('.'));
@@ -197,18 +205,18 @@ private:
         fail(QStringLiteral("Строка %1, поле %2: недопустимое значение \"%3\"")
                  .arg(m_lineNo)
                  .arg(i)
-                 .arg(m_fields[i].left(40)));
+                 .arg(m_fields[i].left(40).toString()));
     }
 
     // A date in a short date format made of day, month and year parts joined by one
     // separator: day and month of one or two digits, the year of four.
-    static QDate parseDate(const QString& s, const QString& format, QChar separator) {
+    static QDate parseDate(QStringView s, const QString& format, QChar separator) {
         const qsizetype dPos = format.indexOf(QLatin1Char('d'));
         const qsizetype mPos = format.indexOf(QLatin1Char('M'));
         const qsizetype yPos = format.indexOf(QLatin1Char('y'));
         if (dPos < 0 || mPos < 0 || yPos < 0)
             return {};
-        const QStringList parts = s.split(separator);
+        const QList<QStringView> parts = s.split(separator);
         if (parts.size() != 3)
             return {};
         // The order of the three parts in the format.
@@ -216,7 +224,7 @@ private:
             return int(pos > dPos) + int(pos > mPos) + int(pos > yPos);
         };
         auto part = [&](qsizetype pos, int minLen, int maxLen) {
-            const QString& p = parts[rank(pos)];
+            const QStringView p = parts[rank(pos)];
             if (p.size() < minLen || p.size() > maxLen)
                 return -1;
             int v = 0;
@@ -235,7 +243,7 @@ private:
         return QDate(year, month, day);
     }
 
-    QStringList m_fields;
+    QVarLengthArray<QStringView, 24> m_fields;
     int m_lineNo;
 };
 
@@ -276,10 +284,10 @@ class Parser {
 public:
     explicit Parser(const Regional& regional) : m_regional(regional), m_refs(m_out.refItems) {}
 
-    ContractContent run(const QStringList& lines) {
+    ContractContent run(const QList<QStringView>& lines) {
         bool open[4] = {false, false, false, false};
         for (qsizetype n = 0; n < lines.size(); ++n) {
-            const QString& text = lines[n];
+            const QStringView text = lines[n];
             const int lineNo = int(n + 1);
             // Every tag starts with '['; most lines hold none.
             const bool mayHoldTag = text.contains(QLatin1Char('['));
@@ -303,7 +311,7 @@ public:
         if (!m_headerRead) {
             // Without a header line the remark is the whole text, each line ending in CR LF.
             QString all;
-            for (const QString& l : lines) {
+            for (QStringView l : lines) {
                 all += l;
                 all += QLatin1String("\r\n");
             }
@@ -320,7 +328,7 @@ private:
         r.clf_code = l.str(2);
         r.dt_type = l.integer(3);
         r.spr_naim = l.str(4);
-        if (l.str(0) == QLatin1String("2") && l.count() >= 20) {
+        if (l.view(0) == QLatin1String("2") && l.count() >= 20) {
             QString* requisites[] = {&r.full_naim,    &r.inn,      &r.ind,      &r.adress,
                                      &r.phone,        &r.cur_acc,  &r.bank,     &r.br_bank,
                                      &r.bik,          &r.cor_acc,  &r.okpo,     &r.station,
@@ -334,7 +342,7 @@ private:
     }
 
     void readHeader(const Line& l) {
-        l.str(7); // a header line has at least 8 fields
+        l.view(7); // a header line has at least 8 fields
         TContTitle& t = m_out.title;
         t.docno = l.str(0);
         t.data = l.date(1, m_regional);
@@ -350,7 +358,7 @@ private:
     }
 
     void readPosition(const Line& l) {
-        l.str(6); // a position line has at least 7 fields
+        l.view(6); // a position line has at least 7 fields
         TContData d;
         d.posNo = l.integer(0);
         const TRefItem& goods = m_refs.find(l.integer(1), l.integer(2), l.lineNo());
@@ -358,7 +366,8 @@ private:
         d.elemC = goods.clf_code;
         d.elemS = goods.spr_naim;
         d.unit = m_refs.find(l.integer(3), l.integer(4), l.lineNo()).spr_naim;
-        d.kat = l.str(5) == QLatin1String("0") ? QString() : l.str(5);
+        if (l.view(5) != QLatin1String("0"))
+            d.kat = l.str(5);
         d.gost = l.str(6);
         if (l.count() == 10)
             d.comment = l.str(9);
@@ -415,7 +424,9 @@ QByteArray readBounded(const QString& fileName) {
     return bytes;
 }
 
-ContractContent parseLines(const QStringList& lines, const Regional& regional) {
+// Parses the converted text of a whole file.
+ContractContent parseText(const QString& text, const Regional& regional) {
+    const QList<QStringView> lines = splitLines(text);
     if (checkIdentifierLine(lines) != CONTRACTS_GUID)
         fail(QStringLiteral("Файл не соответствует формату контрактов"));
     return Parser(regional).run(lines);
@@ -469,20 +480,21 @@ int FindRefItem(const TRefItemList& list, int refBook, int id) {
 }
 
 QString LoadContractText(const QString& fileName, QStringList& lines) {
-    lines = splitLines(decodeKoi8(readBounded(fileName)));
-    return checkIdentifierLine(lines);
+    const QString text = decodeKoi8(readBounded(fileName));
+    const QList<QStringView> views = splitLines(text);
+    lines.clear();
+    lines.reserve(views.size());
+    for (QStringView v : views)
+        lines.append(v.toString());
+    return checkIdentifierLine(views);
 }
 
 ContractContent ParseContract(const QByteArray& bytes, const Regional& regional) {
-    return guarded([&] { return parseLines(splitLines(decodeKoi8(bytes)), regional); });
+    return guarded([&] { return parseText(decodeKoi8(bytes), regional); });
 }
 
 ContractContent ReadContract(const QString& fileName, const Regional& regional) {
-    return guarded([&] {
-        QStringList lines;
-        LoadContractText(fileName, lines);
-        return parseLines(lines, regional);
-    });
+    return guarded([&] { return parseText(decodeKoi8(readBounded(fileName)), regional); });
 }
 
 void ReadContractFile(const QString& fileName, const Regional& regional) {

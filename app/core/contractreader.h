@@ -24,10 +24,10 @@ inline const QString kContractReadError =
     QStringLiteral("Файл содержит не корректные данные или поврежден!");
 
 // Day 0 of the date count: the date of positions a file gives no delivery date.
-inline const QDate kZeroDate{1899, 12, 30};
+inline constexpr QDate kZeroDate = QDate::fromJulianDay(2415019); // 30.12.1899
 
 // Files larger than this are refused before they are read.
-constexpr qint64 kMaxContractFileSize = 64 * 1024 * 1024;
+constexpr qint64 kMaxContractFileSize = 32 * 1024 * 1024;
 
 // One element of the file's directory. Directory 2 holds organisations; only they carry the
 // requisites (full_naim .. recv_code).

@@ -10,9 +10,17 @@
 #include "uSettings.h"
 
 #include <QDir>
+#include <QSocketNotifier>
+
 #include <QFont>
 #include <QScreen>
 #include <QStyle>
+#include <csignal>
+#include <unistd.h>
+#ifdef __linux__
+#include <pthread.h>
+#include <sys/signalfd.h>
+#endif
 
 TarvikApplication::TarvikApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Тарвик"));
@@ -68,10 +76,49 @@ void destroyForms() {
     f = AppForms();
 }
 
+namespace {
+
+#ifdef __linux__
+// SIGTERM and SIGINT close the main window as the Выход command does, so the connection is
+// closed and an open write rolled back. The signals are blocked in every thread from the start
+// (the database engine's threads inherit that) and read from a signalfd on the GUI thread: a
+// handler of our own that ran on an engine thread would leave the engine unable to detach.
+int blockQuitSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    return signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+}
+
+void closeMainWindowOnSignals(int fd, QObject* owner) {
+    if (fd < 0)
+        return;
+    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner, [fd] {
+        signalfd_siginfo info;
+        while (::read(fd, &info, sizeof info) == sizeof info) {
+        }
+        if (forms().Main)
+            forms().Main->close();
+    });
+}
+#else
+int blockQuitSignals() {
+    return -1;
+}
+void closeMainWindowOnSignals(int, QObject*) {}
+#endif
+
+} // namespace
+
 int runTarvik(int argc, char** argv) {
+    const int quitSignals = blockQuitSignals(); // before any thread is started
     TarvikApplication app(argc, argv);
     FirebirdEnv::setup();
     createForms(startupDatabaseName(QCoreApplication::arguments()));
+    closeMainWindowOnSignals(quitSignals, &app);
     forms().Main->show();
     const int rc = app.exec();
     destroyForms();

@@ -1,28 +1,16 @@
 // The executable's commands, run as processes.
+#include "runtarvik.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest/QtTest>
 
 namespace {
 
-struct Run {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using Run = TarvikRun;
 
 Run tarvik(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(TARVIK_EXE), args);
-    Run r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return runTarvik(args);
 }
 
 } // namespace
@@ -34,6 +22,7 @@ private slots:
     void errors_data();
     void errors();
     void helpAndVersion();
+    void windowEndsOnTerminate();
 };
 
 void TestCli::createDbThenList() {
@@ -84,6 +73,25 @@ void TestCli::helpAndVersion() {
     r = tarvik({QStringLiteral("--help")});
     QCOMPARE(r.code, 0);
     QVERIFY(r.out.contains(QStringLiteral("create-db")));
+}
+
+// SIGTERM closes the window as Выход does: the program ends normally, the database closed.
+void TestCli::windowEndsOnTerminate() {
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("w.gdb"));
+    QCOMPARE(tarvik({QStringLiteral("create-db"), db}).code, 0);
+    QProcess p;
+    p.start(qEnvironmentVariable("TARVIK_BIN") + QStringLiteral("/tarvik"), {db});
+    QVERIFY(p.waitForStarted());
+    // The window is up once the engine holds the database open.
+    QTest::qWait(1500);
+    QCOMPARE(p.state(), QProcess::Running);
+    p.terminate();
+    QVERIFY2(p.waitForFinished(60000), "the window did not end on SIGTERM");
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 0);
+    // Nothing is left holding the file: the next command opens it.
+    QCOMPARE(tarvik({QStringLiteral("list"), QStringLiteral("--db"), db}).code, 0);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

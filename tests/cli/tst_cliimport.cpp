@@ -2,28 +2,18 @@
 // and nothing committed.
 #include "../core/contractfixture.h"
 
+#include "runtarvik.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
-struct Run {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using Run = TarvikRun;
 
 Run tarvik(const QStringList& args) {
-    QProcess p;
-    p.start(qEnvironmentVariable("TARVIK_BIN") + QStringLiteral("/tarvik"), args);
-    Run r;
-    if (!p.waitForFinished(120000))
-        return r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    r.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return r;
+    return runTarvik(args);
 }
 
 const QString kSample = QStringLiteral(TARVIK_SOURCE_DIR "/samples/contract-2026-0041.dat");

@@ -301,6 +301,7 @@ private slots:
         QCOMPARE(c.title.payer, 0);
         QCOMPARE(c.title.data, kZeroDate);
         QCOMPARE(c.title.dataend, kZeroDate);
+        QCOMPARE(kZeroDate, QDate(1899, 12, 30));
         QCOMPARE(c.title.rem, CONTRACTS_GUID + "\r\n" + lines.join("\r\n") + "\r\n");
         QVERIFY(c.items.isEmpty());
     }
