@@ -164,6 +164,12 @@ void TestPreview::printToPdfPrinter() {
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
     d.printOn(printer);
     QCOMPARE(reprepared, 1);
+    // A report loaded from a file prints as loaded, not re-prepared from the template.
+    d.saveTo(dir.filePath("loaded.trp"));
+    d.loadFrom(dir.filePath("loaded.trp"));
+    printer.setOutputFileName(dir.filePath("printed2.pdf"));
+    d.printOn(printer);
+    QCOMPARE(reprepared, 1);
     QProcess p;
     p.start("pdfinfo", {dir.filePath("printed.pdf")});
     QVERIFY(p.waitForFinished(60000));
