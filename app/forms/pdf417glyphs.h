@@ -1,6 +1,7 @@
 // Drawing of the PDF417 converter's output ("Code PDF417" text) as modules.
 // The glyph code is described in pdf417converter.h: each character is a run of modules,
-// runs alternate light and dark, and every line starts with a light run.
+// runs alternate light and dark, and every line starts with a light run. Characters other
+// than '0'..'9' (a stray "\r", say) are skipped and do not switch the colour.
 #pragma once
 
 #include <QPair>
@@ -10,9 +11,6 @@
 class QPainter;
 
 namespace Pdf417Glyphs {
-
-// The font name under which report texts are drawn by this painter instead of a font.
-inline constexpr char16_t kFontName[] = u"Code PDF417";
 
 // Paints converter output: one line of `lines` is one symbol row, `pitch` form units high,
 // each module `module` form units wide. Each row is centred within `area` (the object's

@@ -1,0 +1,131 @@
+// PDF417 symbols through the report engine: the barcode sheet (frBarCode) is built from
+// converter output, its sheets are rendered at 300 dpi and read back with zxing-cpp.
+#include "apperror.h"
+#include "barcodesheet.h"
+#include "cp1251.h"
+#include "pdf417converter.h"
+#include "renderer.h"
+#include "report.h"
+
+#include <QImage>
+#include <QtTest>
+
+#include <ZXing/ReadBarcode.h>
+
+namespace {
+
+QString cycle(const QString& alphabet, int length) {
+    QString s;
+    for (int i = 0; i < length; ++i)
+        s += alphabet.at(i % alphabet.size());
+    return s;
+}
+
+const QString kText = QStringLiteral("Счёт-фактура #12-3 <Ёлка> ABCxyz 0123456789 №");
+
+QByteArray readBack(const QImage& rgb) {
+    const QImage image = rgb.convertToFormat(QImage::Format_Grayscale8);
+    ZXing::DecodeHints hints;
+    hints.setFormats(ZXing::BarcodeFormat::PDF417);
+    const ZXing::Result result =
+        ZXing::ReadBarcode(ZXing::ImageView(image.constBits(), image.width(), image.height(),
+                                            ZXing::ImageFormat::Lum, int(image.bytesPerLine())),
+                           hints);
+    if (!result.isValid())
+        return {};
+    const ZXing::ByteArray& bytes = result.bytes();
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+}
+
+// Bounds of the dark pixels of `image` in form units: left, top, right, bottom.
+QRectF darkBounds(const QImage& rgb, double dpi) {
+    const QImage image = rgb.convertToFormat(QImage::Format_Grayscale8);
+    int left = image.width(), right = -1, top = -1, bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar* row = image.constScanLine(y);
+        for (int x = 0; x < image.width(); ++x) {
+            if (row[x] < 128) {
+                left = qMin(left, x);
+                right = qMax(right, x);
+                if (top < 0)
+                    top = y;
+                bottom = y;
+            }
+        }
+    }
+    const double k = Forms::unitsToDots(dpi);
+    return right < 0 ? QRectF()
+                     : QRectF(left / k, top / k, (right + 1 - left) / k, (bottom + 1 - top) / k);
+}
+
+} // namespace
+
+class Pdf417SheetTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readsBackFromSheets_data();
+    void readsBackFromSheets();
+    void conversionErrorStopsThePreparation();
+};
+
+void Pdf417SheetTest::readsBackFromSheets_data() {
+    QTest::addColumn<QStringList>("chunks");
+
+    QTest::newRow("one character") << QStringList{QStringLiteral("1")};
+    QTest::newRow("sheet example") << QStringList{QStringLiteral("<N0101Привет, мир #1-2011011>")};
+    QTest::newRow("three framed symbols") << QStringList{
+        QStringLiteral("<N0301") + cycle(kText, 100) + QStringLiteral("100>"),
+        QStringLiteral("<N0302") + cycle(kText.mid(7), 100) + QStringLiteral("100>"),
+        QStringLiteral("<N0303") + cycle(kText.mid(3), 101) + QStringLiteral("101>")};
+    // Near the tallest symbol that the 72 x 50 mm sheet holds at 7 columns: 42 rows.
+    QTest::newRow("320 characters") << QStringList{cycle(kText, 320)};
+}
+
+void Pdf417SheetTest::readsBackFromSheets() {
+    QFETCH(QStringList, chunks);
+
+    Forms::Variables variables;
+    Forms::Report report(Forms::Template::load(QStringLiteral("frBarCode")), &variables);
+    Pdf417Converter converter;
+    Pdf417Settings settings;
+    settings.second = 7; // the barcode sheet's column count
+    Forms::setBarcodeSheetBuild(report, int(chunks.size()), [&](int i) {
+        return ConvertChunk(converter, chunks, i, settings);
+    });
+    const Forms::PreparedReport& prepared = report.prepare();
+    QCOMPARE(int(prepared.sheets.size()), int(chunks.size()));
+
+    for (int i = 0; i < chunks.size(); ++i) {
+        const QImage image = Forms::renderSheet(prepared.sheets[size_t(i)], 300);
+        QCOMPARE(readBack(image), Cp1251::encode(chunks.at(i)));
+
+        // Centred on x = 20 + 216 / 2; the first row 1 unit below the object's top, which is
+        // 8 units below the sheet's top (the band starts at the top edge of a fresh sheet).
+        const QRectF bounds = darkBounds(image, 300);
+        QVERIFY2(qAbs(bounds.center().x() - 128) < 0.5, qPrintable(QString::number(bounds.x())));
+        QVERIFY2(qAbs(bounds.width() - 188) < 0.7, qPrintable(QString::number(bounds.width())));
+        QVERIFY2(qAbs(bounds.top() - 9) < 0.5, qPrintable(QString::number(bounds.top())));
+        QVERIFY(bounds.bottom() <= 180);
+    }
+}
+
+void Pdf417SheetTest::conversionErrorStopsThePreparation() {
+    Forms::Variables variables;
+    Forms::Report report(Forms::Template::load(QStringLiteral("frBarCode")), &variables);
+    Pdf417Converter converter;
+    const QStringList chunks = {QStringLiteral("first"), cycle(kText, 900)};
+    Forms::setBarcodeSheetBuild(report, int(chunks.size()), [&](int i) {
+        return ConvertChunk(converter, chunks, i, Pdf417Settings{-1, 7, 0});
+    });
+    try {
+        report.prepare();
+        QFAIL("no error raised");
+    } catch (const AppError& e) {
+        QVERIFY2(e.message().contains(QStringLiteral("слишком длинный")), qPrintable(e.message()));
+    }
+    QCOMPARE(report.preparedSheetCount(), 0);
+}
+
+QTEST_MAIN(Pdf417SheetTest)
+#include "pdf417_sheet_test.moc"
