@@ -21,6 +21,11 @@ void setBarcodeSheetBuild(Report& report, int count, std::function<QString(int)>
     };
 }
 
+int barcodeSheetMaxRows() {
+    // Memo1 starts 8 units down the 180-unit sheet, its rows 1 unit lower, 4 units apart.
+    return (180 - 8 - 1) / 4;
+}
+
 namespace {
 
 void printError(const QString& message) {
@@ -77,8 +82,18 @@ int cmdPdf417(const QStringList& args) {
             throw AppError(QStringLiteral("Файл %1: ожидается расширение .pdf или .png").arg(out));
         Pdf417Converter converter;
         Report report = Report::load(QStringLiteral("frBarCode"));
+        // A symbol cut off at the sheet's bottom edge would not scan: refuse it instead.
+        const int maxRows = barcodeSheetMaxRows();
         setBarcodeSheetBuild(report, int(texts.size()), [&](int i) {
-            return converter.Convert(texts[i], ecc, columns, rows);
+            const QString code = converter.Convert(texts[i], ecc, columns, rows);
+            const int symbolRows = int(code.count(QLatin1Char('\n'))) + 1;
+            if (symbolRows > maxRows)
+                throw AppError(QStringLiteral("Символ %1 не помещается на лист: %2 строк, "
+                                              "помещается %3; увеличьте число столбцов")
+                                   .arg(i + 1)
+                                   .arg(symbolRows)
+                                   .arg(maxRows));
+            return code;
         });
         const PreparedReport& prepared = report.prepare();
         if (pdf)

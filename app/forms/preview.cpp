@@ -269,6 +269,7 @@ void PreviewDialog::saveTo(const QString& file) const {
 
 void PreviewDialog::loadFrom(const QString& file) {
     setReport(PreparedReport::load(file));
+    reprepare = nullptr; // a loaded report prints as it was saved, not from our template
 }
 
 void PreviewDialog::printOn(QPrinter& printer) {

@@ -126,6 +126,10 @@ void TestBarcodeSheet::commandErrors_data() {
     QTest::newRow("bad ecc") << QStringList{"--ecc", "9", "--out", "x.pdf", "t"} << "--ecc";
     QTest::newRow("columns not a number")
         << QStringList{"--columns", "seven", "--out", "x.pdf", "t"} << "--columns";
+    QTest::newRow("symbol taller than the sheet")
+        << QStringList{"--columns", "2", "--out", "x.pdf", QString(100, QChar(0x0416))}
+        << "не помещается на лист";
+    QTest::newRow("converter refuses") << QStringList{"--out", "x.pdf", "日本"} << "Windows-1251";
 }
 
 void TestBarcodeSheet::commandErrors() {

@@ -4,8 +4,10 @@
 #include "renderer.h"
 
 #include <QAction>
+#include <QMessageBox>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -42,6 +44,7 @@ private slots:
     void saveAndLoad();
     void printToPdfPrinter();
     void showReportPreparesAndOpens();
+    void progressWindowCancels();
 };
 
 void TestPreview::buttons() {
@@ -161,6 +164,12 @@ void TestPreview::printToPdfPrinter() {
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
     d.printOn(printer);
     QCOMPARE(reprepared, 1);
+    // A report loaded from a file prints as loaded, not re-prepared from the template.
+    d.saveTo(dir.filePath("loaded.trp"));
+    d.loadFrom(dir.filePath("loaded.trp"));
+    printer.setOutputFileName(dir.filePath("printed2.pdf"));
+    d.printOn(printer);
+    QCOMPARE(reprepared, 1);
     QProcess p;
     p.start("pdfinfo", {dir.filePath("printed.pdf")});
     QVERIFY(p.waitForFinished(60000));
@@ -190,6 +199,38 @@ void TestPreview::showReportPreparesAndOpens() {
     QVERIFY(showReport(r));
     QCOMPARE(found, 1);
     QCOMPARE(r.preparedSheetCount(), 1);
+}
+
+void TestPreview::progressWindowCancels() {
+    Variables vars;
+    Report r(Template::fromJson(R"({"name": "s", "title": "Длинный", "progress": true, "pages": [
+        {"paper": [1480, 2100]}, {"paper": [1480, 2100]}, {"paper": [1480, 2100]}]})",
+                                "s.json"),
+             &vars);
+    bool sawProgress = false;
+    r.onBeginPage = [&](int sheet) {
+        if (sheet == 1)
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* p = qobject_cast<QProgressDialog*>(w)) {
+                    sawProgress = true;
+                    p->cancel();
+                }
+    };
+    // The cancelled preparation ends in an error box; close it when it shows.
+    QString shown;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                shown = box->text();
+                box->accept();
+            }
+    });
+    closer.start(10);
+    QVERIFY(!showReport(r));
+    QVERIFY(sawProgress);
+    QCOMPARE(shown, QStringLiteral("Подготовка отчёта прервана"));
+    QCOMPARE(r.preparedSheetCount(), 0);
 }
 
 QTEST_MAIN(TestPreview)

@@ -95,6 +95,7 @@ private slots:
     void messageTextRule();
     void registerInNumberOrder();
     void deleteAsksFirst();
+    void failedDeleteCommitsNothing();
     void emptyRegisterCommandsDoNothing();
     void recipientsAndEmptyContract();
     void startupWithBadDatabase_data();
@@ -188,6 +189,40 @@ void TestMainWindow::deleteAsksFirst() {
     QCOMPARE(registerColumn(0), QStringList{QStringLiteral("Б")});
     QCOMPARE(m->DBGrid1->currentIndex().row(), 0);
     QCOMPARE(sql.one(QStringLiteral("SELECT count(*) FROM contract2")), QStringLiteral("0"));
+}
+
+void TestMainWindow::failedDeleteCommitsNothing() {
+    TestDb t;
+    Sql sql(t.path());
+    const int a = sql.contract(QStringLiteral("А"));
+    sql.line(a, 1, QStringLiteral("Получатель"));
+    // The lines go first (cascade), then the header's trigger refuses: a real database error
+    // after part of the work was done.
+    sql.exec(QStringLiteral("CREATE EXCEPTION E_KEEP 'Контракт нельзя удалить'"));
+    sql.tr.commit();
+    sql.exec(QStringLiteral("CREATE TRIGGER T_KEEP FOR CONTRACT AFTER DELETE AS "
+                            "BEGIN EXCEPTION E_KEEP; END"));
+    sql.tr.commit();
+    createForms(t.path());
+    TMain* m = forms().Main;
+    auto seen = std::make_shared<ModalSeen>();
+    {
+        auto answer = ModalAnswerer::pressing(QMessageBox::Yes, seen);
+        m->ToolButton3->click();
+    }
+    // The question, then the error box with the server's message.
+    QCOMPARE(seen->count, 2);
+    QVERIFY2(seen->text.contains(QStringLiteral("Контракт нельзя удалить")),
+             qPrintable(seen->text));
+    QCOMPARE(seen->icon, QMessageBox::Critical);
+    QVERIFY(m->dmMain->trTarvik.inTransaction());
+    QCOMPARE(registerColumn(0), QStringList{QStringLiteral("А")});
+    QCOMPARE(sql.one(QStringLiteral("SELECT count(*) FROM contract2")), QStringLiteral("1"));
+    // The next write begins by rolling the failed one back: the lines are never lost.
+    m->dmMain->beginWrite();
+    m->dmMain->trTarvik.commit();
+    QCOMPARE(sql.one(QStringLiteral("SELECT count(*) FROM contract2")), QStringLiteral("1"));
+    QCOMPARE(sql.one(QStringLiteral("SELECT count(*) FROM contract")), QStringLiteral("1"));
 }
 
 void TestMainWindow::emptyRegisterCommandsDoNothing() {
