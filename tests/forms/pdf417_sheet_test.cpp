@@ -67,6 +67,8 @@ private slots:
     void readsBackFromSheets_data();
     void readsBackFromSheets();
     void conversionErrorStopsThePreparation();
+    void fullSymbolsThroughTheRenderer_data();
+    void fullSymbolsThroughTheRenderer();
 };
 
 void Pdf417SheetTest::readsBackFromSheets_data() {
@@ -125,6 +127,43 @@ void Pdf417SheetTest::conversionErrorStopsThePreparation() {
         QVERIFY2(e.message().contains(QStringLiteral("слишком длинный")), qPrintable(e.message()));
     }
     QCOMPARE(report.preparedSheetCount(), 0);
+}
+
+// The longest symbol texts, at the waybill's column counts, in an object as wide as the
+// waybill's (284 units) with room below it: every one reads back from the rendered page.
+void Pdf417SheetTest::fullSymbolsThroughTheRenderer_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("columns");
+    const QString digits = cycle(QStringLiteral("0123456789"), 410);
+    const QString mixed = QStringLiteral("<N0101") + cycle(kText, 400) + QStringLiteral("0410>");
+    for (int columns : {8, 7}) {
+        QTest::addRow("410 digits, %d columns", columns) << digits << columns;
+        QTest::addRow("410 mixed, %d columns", columns) << mixed << columns;
+    }
+}
+
+void Pdf417SheetTest::fullSymbolsThroughTheRenderer() {
+    QFETCH(QString, text);
+    QFETCH(int, columns);
+    const char* const json = R"({"name": "symbolpage", "pages": [{"paper": [2100, 2970],
+        "margins": "none", "bands": [{"name": "ReportTitle1", "type": "ReportTitle",
+        "height": 120, "stretch": true, "objects": [{"name": "mPdf", "x": 40, "y": 10, "w": 284,
+        "h": 100, "text": ["[code]"], "font": "Code PDF417", "size": 8, "align": "C/T",
+        "stretch": true, "wordWrap": true, "lineSpacing": -7}]}]}]})";
+    Forms::Variables variables;
+    Forms::Report report(Forms::Template::fromJson(json, "symbolpage.json"), &variables);
+    Pdf417Converter converter;
+    const QString code = converter.Convert(text, -1, columns, 0);
+    variables.set(QStringLiteral("code"), code);
+    const Forms::PreparedReport& prepared = report.prepare();
+    QCOMPARE(int(prepared.sheets.size()), 1);
+    const QImage image = Forms::renderSheet(prepared.sheets.front(), 300);
+    QCOMPARE(readBack(image), Cp1251::encode(text));
+    // The object stretched by 4 units a row: the symbol ends 4 units a row below its start.
+    const QRectF bounds = darkBounds(image, 300);
+    const int rows = int(code.count(QLatin1Char('\n'))) + 1;
+    QVERIFY2(qAbs(bounds.height() - 4.0 * rows) < 0.7,
+             qPrintable(QString::number(bounds.height())));
 }
 
 QTEST_MAIN(Pdf417SheetTest)
