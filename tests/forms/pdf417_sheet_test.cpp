@@ -6,11 +6,10 @@
 #include "pdf417converter.h"
 #include "renderer.h"
 #include "report.h"
+#include "symbolread.h"
 
 #include <QImage>
 #include <QtTest>
-
-#include <ZXing/ReadBarcode.h>
 
 namespace {
 
@@ -23,18 +22,8 @@ QString cycle(const QString& alphabet, int length) {
 
 const QString kText = QStringLiteral("Счёт-фактура #12-3 <Ёлка> ABCxyz 0123456789 №");
 
-QByteArray readBack(const QImage& rgb) {
-    const QImage image = rgb.convertToFormat(QImage::Format_Grayscale8);
-    ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::PDF417);
-    const ZXing::Result result =
-        ZXing::ReadBarcode(ZXing::ImageView(image.constBits(), image.width(), image.height(),
-                                            ZXing::ImageFormat::Lum, int(image.bytesPerLine())),
-                           hints);
-    if (!result.isValid())
-        return {};
-    const ZXing::ByteArray& bytes = result.bytes();
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+QByteArray readBack(const QImage& image) {
+    return readSymbolBytes(image, ZXing::BarcodeFormat::PDF417);
 }
 
 // Bounds of the dark pixels of `image` in form units: left, top, right, bottom.

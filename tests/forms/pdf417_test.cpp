@@ -4,6 +4,7 @@
 #include "cp1251.h"
 #include "pdf417converter.h"
 #include "pdf417glyphs.h"
+#include "symbolread.h"
 
 #include <QImage>
 #include <QPainter>
@@ -12,8 +13,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <ZXing/ReadBarcode.h>
 
 namespace {
 
@@ -50,15 +49,7 @@ QImage renderSymbol(const QStringList& lines, double dpi, double objectWidth = 2
 
 // The bytes of the PDF417 symbol found in `image`, or a null array.
 QByteArray readBack(const QImage& image) {
-    ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::PDF417);
-    const ZXing::ImageView view(image.constBits(), image.width(), image.height(),
-                                ZXing::ImageFormat::Lum, int(image.bytesPerLine()));
-    const ZXing::Result result = ZXing::ReadBarcode(view, hints);
-    if (!result.isValid())
-        return {};
-    const ZXing::ByteArray& bytes = result.bytes();
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    return readSymbolBytes(image, ZXing::BarcodeFormat::PDF417);
 }
 
 // Horizontal extent [first, last] of dark pixels in `image`, or {-1, -1}.

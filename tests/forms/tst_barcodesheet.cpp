@@ -2,6 +2,7 @@
 // raster of the PDF by zxing, their place on the sheet, and the command's errors.
 #include "cp1251.h"
 #include "renderer.h"
+#include "symbolread.h"
 
 #include <QDir>
 #include <QImage>
@@ -10,7 +11,6 @@
 #include <QtTest>
 
 #define ZX_USE_UTF8 1
-#include <ZXing/ReadBarcode.h>
 
 namespace {
 
@@ -41,18 +41,8 @@ QList<QImage> rasterise(const QString& pdf, const QString& dir) {
 
 // Decodes the one PDF417 symbol of an image; its bytes are Windows-1251 text.
 QString decode(const QImage& img) {
-    ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::PDF417);
-    hints.setTryHarder(true);
-    const ZXing::Result r =
-        ZXing::ReadBarcode(ZXing::ImageView(img.constBits(), img.width(), img.height(),
-                                            ZXing::ImageFormat::Lum, int(img.bytesPerLine())),
-                           hints);
-    if (!r.isValid())
-        return QStringLiteral("<not read>");
-    const ZXing::ByteArray& bytes = r.bytes();
-    return Cp1251::decode(
-        QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size())));
+    const QByteArray bytes = readSymbolBytes(img, ZXing::BarcodeFormat::PDF417, true);
+    return bytes.isNull() ? QStringLiteral("<not read>") : Cp1251::decode(bytes);
 }
 
 // Horizontal centre of the dark pixels, in form units.
