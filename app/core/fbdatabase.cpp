@@ -561,6 +561,24 @@ void FbQuery::prepare() {
         const unsigned count = m_outMeta->getCount(st);
         for (unsigned i = 0; i < count; ++i)
             m_fieldNames << decodeMessage(QByteArray(m_outMeta->getAlias(st, i)));
+        auto describe = [st](IMessageMetadata* meta, std::vector<Slot>& described,
+                             std::vector<std::max_align_t>& buffer) {
+            const unsigned n = meta->getCount(st);
+            described.resize(n);
+            for (unsigned i = 0; i < n; ++i) {
+                Slot& d = described[i];
+                d.type = meta->getType(st, i) & ~1u;
+                d.subType = meta->getSubType(st, i);
+                d.scale = meta->getScale(st, i);
+                d.length = meta->getLength(st, i);
+                d.offset = meta->getOffset(st, i);
+                d.nullOffset = meta->getNullOffset(st, i);
+            }
+            buffer.assign(meta->getMessageLength(st) / sizeof(std::max_align_t) + 1,
+                          std::max_align_t());
+        };
+        describe(m_inMeta, m_inSlots, m_inBuffer);
+        describe(m_outMeta, m_outSlots, m_outBuffer);
     });
     m_preparedText = m_rewritten;
 }
@@ -588,28 +606,23 @@ void FbQuery::ensureReady() {
     prepare();
 }
 
-QByteArray FbQuery::buildInput(std::vector<QByteArray>& blobs) {
-    Q_UNUSED(blobs);
+unsigned char* FbQuery::buildInput() {
+    unsigned char* base = reinterpret_cast<unsigned char*>(m_inBuffer.data());
     return guarded([&](ThrowStatusWrapper* st) {
-        const unsigned length = m_inMeta->getMessageLength(st);
-        QByteArray buffer(int(length) + 16, '\0');
-        // Offsets are aligned relative to the message start; align the start as well.
-        const auto shift = (16 - (reinterpret_cast<quintptr>(buffer.data()) & 15)) & 15;
-        unsigned char* base = reinterpret_cast<unsigned char*>(buffer.data()) + shift;
         for (std::size_t slot = 0; slot < m_paramSlots.size(); ++slot) {
-            const unsigned i = unsigned(slot);
+            const Slot& d = m_inSlots[slot];
             const FbParam& p = m_params[std::size_t(m_paramSlots[slot])];
-            unsigned char* data = base + m_inMeta->getOffset(st, i);
-            unsigned char* nullFlag = base + m_inMeta->getNullOffset(st, i);
+            unsigned char* data = base + d.offset;
+            unsigned char* nullFlag = base + d.nullOffset;
             const QVariant& v = p.m_value;
             if (v.isNull() || !v.isValid()) {
                 put<short>(nullFlag, -1);
                 continue;
             }
             put<short>(nullFlag, 0);
-            const unsigned type = m_inMeta->getType(st, i) & ~1u;
-            const int scale = m_inMeta->getScale(st, i);
-            const unsigned size = m_inMeta->getLength(st, i);
+            const unsigned type = d.type;
+            const int scale = d.scale;
+            const unsigned size = d.length;
             switch (type) {
             case SQL_VARYING:
             case SQL_TEXT: {
@@ -701,22 +714,23 @@ QByteArray FbQuery::buildInput(std::vector<QByteArray>& blobs) {
                 throw DbError(QStringLiteral("Неподдерживаемый тип параметра %1").arg(p.m_name));
             }
         }
-        return buffer.mid(int(shift), int(length));
+        return base;
     });
 }
 
 void FbQuery::readRow(const unsigned char* base, QVector<QVariant>& row) {
     guarded([&](ThrowStatusWrapper* st) {
-        const unsigned count = m_outMeta->getCount(st);
+        const unsigned count = unsigned(m_outSlots.size());
         row.resize(int(count));
         for (unsigned i = 0; i < count; ++i) {
-            if (get<short>(base + m_outMeta->getNullOffset(st, i)) != 0) {
+            const Slot& d = m_outSlots[i];
+            if (get<short>(base + d.nullOffset) != 0) {
                 row[int(i)] = QVariant();
                 continue;
             }
-            const unsigned char* data = base + m_outMeta->getOffset(st, i);
-            const unsigned type = m_outMeta->getType(st, i) & ~1u;
-            const int scale = m_outMeta->getScale(st, i);
+            const unsigned char* data = base + d.offset;
+            const unsigned type = d.type;
+            const int scale = d.scale;
             QVariant& out = row[int(i)];
             auto scaled = [&](qint64 x) -> QVariant {
                 if (scale == 0)
@@ -730,8 +744,7 @@ void FbQuery::readRow(const unsigned char* base, QVector<QVariant>& row) {
                 break;
             }
             case SQL_TEXT:
-                out = Cp1251::decode(reinterpret_cast<const char*>(data),
-                                     qsizetype(m_outMeta->getLength(st, i)));
+                out = Cp1251::decode(reinterpret_cast<const char*>(data), qsizetype(d.length));
                 break;
             case SQL_SHORT:
                 out = scale == 0 ? QVariant(int(get<short>(data))) : scaled(get<short>(data));
@@ -782,7 +795,7 @@ void FbQuery::readRow(const unsigned char* base, QVector<QVariant>& row) {
                     blob->release();
                     throw;
                 }
-                if (m_outMeta->getSubType(st, i) == 1)
+                if (d.subType == 1)
                     out = Cp1251::decode(bytes);
                 else
                     out = bytes;
@@ -798,17 +811,10 @@ void FbQuery::readRow(const unsigned char* base, QVector<QVariant>& row) {
 void FbQuery::open() {
     close();
     ensureReady();
-    std::vector<QByteArray> blobs;
-    const QByteArray input = buildInput(blobs);
+    unsigned char* input = buildInput();
     guarded([&](ThrowStatusWrapper* st) {
-        const unsigned length = m_outMeta->getMessageLength(st);
-        std::vector<std::max_align_t> out(
-            (length + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t) + 1);
-        auto* buf = reinterpret_cast<unsigned char*>(out.data());
-        std::vector<std::max_align_t> in(std::size_t(input.size()) / sizeof(std::max_align_t) + 1);
-        std::memcpy(in.data(), input.constData(), std::size_t(input.size()));
-        IResultSet* rs =
-            m_statement->openCursor(st, m_tr.handle(), m_inMeta, in.data(), m_outMeta, 0);
+        auto* buf = reinterpret_cast<unsigned char*>(m_outBuffer.data());
+        IResultSet* rs = m_statement->openCursor(st, m_tr.handle(), m_inMeta, input, m_outMeta, 0);
         try {
             while (rs->fetchNext(st, buf) == IStatus::RESULT_OK) {
                 QVector<QVariant> row;
@@ -829,14 +835,9 @@ void FbQuery::open() {
 void FbQuery::execSql() {
     close();
     ensureReady();
-    std::vector<QByteArray> blobs;
-    const QByteArray input = buildInput(blobs);
+    unsigned char* input = buildInput();
     guarded([&](ThrowStatusWrapper* st) {
-        std::vector<std::max_align_t> in(std::size_t(input.size()) / sizeof(std::max_align_t) + 1);
-        std::memcpy(in.data(), input.constData(), std::size_t(input.size()));
-        const unsigned outLength = m_outMeta->getMessageLength(st);
-        std::vector<std::max_align_t> out(outLength / sizeof(std::max_align_t) + 1);
-        m_statement->execute(st, m_tr.handle(), m_inMeta, in.data(), m_outMeta, out.data());
+        m_statement->execute(st, m_tr.handle(), m_inMeta, input, m_outMeta, m_outBuffer.data());
         m_rowsAffected = qint64(m_statement->getAffectedRecords(st));
     });
 }

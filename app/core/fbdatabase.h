@@ -20,6 +20,7 @@
 #include <QVariant>
 #include <QVector>
 
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -181,8 +182,24 @@ private:
     void unprepare();
     void ensureReady();
     void parseParams();
-    QByteArray buildInput(std::vector<QByteArray>& blobs);
+    // Fills m_inBuffer from the bound values; returns its start.
+    unsigned char* buildInput();
     void readRow(const unsigned char* buf, QVector<QVariant>& row);
+
+    // Where one parameter or column lies in its message, read once when the statement is
+    // prepared.
+    struct Slot {
+        unsigned type = 0; // without the nullable bit
+        int subType = 0;
+        int scale = 0;
+        unsigned length = 0;
+        unsigned offset = 0;
+        unsigned nullOffset = 0;
+    };
+    std::vector<Slot> m_inSlots;
+    std::vector<Slot> m_outSlots;
+    std::vector<std::max_align_t> m_inBuffer;
+    std::vector<std::max_align_t> m_outBuffer;
 
     FbDatabase& m_db;
     FbTransaction& m_tr;
