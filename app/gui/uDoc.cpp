@@ -1,27 +1,4 @@
 #include "uDoc.h"
 
-#include "apperror.h"
-
-#include <QComboBox>
-#include <QVBoxLayout>
-
-void raiseListIndexError(int index) {
-    throw AppError(QStringLiteral("Индекс списка вне допустимых границ (%1)").arg(index));
-}
-
-TDoc::TDoc(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("Doc"));
-    setWindowTitle(QStringLiteral("Накладные"));
-    setModal(true);
-    auto* layout = new QVBoxLayout(this);
-    ComboBox1 = new QComboBox(this);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    layout->addWidget(ComboBox1);
-    layout->addStretch();
-    resize(640, 420);
-}
-
-void TDoc::LoadItems() {
-    if (ComboBox1->currentIndex() < 0)
-        raiseListIndexError(0);
-}
+TDoc::TDoc(QWidget* parent)
+    : TRecipientWindow(QStringLiteral("Doc"), QStringLiteral("Накладные"), parent) {}

@@ -182,7 +182,9 @@ void TMain::ToolButton3Click() {
     RefreshRegister();
 }
 
-void TMain::fillRecipients(QComboBox* combo) {
+void TMain::openRecipientWindow(TRecipientWindow* window) {
+    if (!hasSelectedContract())
+        return;
     FbQuery& q = dmMain->qTarvik;
     dmMain->setSql(
         q, {QStringLiteral("SELECT DISTINCT recip, recipS FROM contract2 WHERE title=:title "
@@ -191,30 +193,23 @@ void TMain::fillRecipients(QComboBox* combo) {
     q.paramByName(QStringLiteral("title"))
         .setInteger(dmMain->qMain.fieldByName(QStringLiteral("number")).asInteger());
     q.open();
+    QComboBox* combo = window->ComboBox1;
     combo->clear();
     for (; !q.eof(); q.next()) {
         combo->addItem(q.fieldByName(QStringLiteral("recipS")).asString(),
                        q.fieldByName(QStringLiteral("recip")).asInteger());
     }
     combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
+    window->LoadItems();
+    window->exec();
 }
 
 void TMain::ToolButton2Click() {
-    if (!hasSelectedContract())
-        return;
-    TDoc* doc = forms().Doc;
-    fillRecipients(doc->ComboBox1);
-    doc->LoadItems();
-    doc->exec();
+    openRecipientWindow(forms().Doc);
 }
 
 void TMain::ToolButton5Click() {
-    if (!hasSelectedContract())
-        return;
-    TOutBar* outBar = forms().OutBar;
-    fillRecipients(outBar->ComboBox1);
-    outBar->LoadItems();
-    outBar->exec();
+    openRecipientWindow(forms().OutBar);
 }
 
 void TMain::ToolButton11Click() {

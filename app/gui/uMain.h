@@ -8,7 +8,7 @@ class QTableView;
 class QToolBar;
 class QToolButton;
 class QStatusBar;
-class QComboBox;
+class TRecipientWindow;
 class TdmMain;
 
 class TMain : public QMainWindow {
@@ -50,8 +50,9 @@ private:
     QToolButton* addButton(const QString& caption, const QString& hint, int image,
                            void (TMain::*handler)());
     void addSeparator();
-    // Fills `combo` with the selected contract's recipients (recipS shown, recip as data).
-    void fillRecipients(QComboBox* combo);
+    // Fills the window's recipient list with the selected contract's recipients (recipS shown,
+    // recip as data), loads the first one's item lines and shows the window.
+    void openRecipientWindow(TRecipientWindow* window);
     void selectRow(int row);
 };
 
