@@ -1,8 +1,8 @@
 // The database commands of the executable: create-db and list.
 #include "cli.h"
-#include "dbcreate.h"
-#include "fbdatabase.h"
-#include "regional.h"
+#include "core/dbcreate.h"
+#include "core/fbdatabase.h"
+#include "core/regional.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 // tarvik import [--db FILE] CONTRACT.dat: imports a contract file like the "Загрузить" button
 // and prints the new contract's number.
 #include "cli.h"
-#include "contractimport.h"
-#include "contractreader.h"
-#include "fbdatabase.h"
+#include "core/contractimport.h"
+#include "core/contractreader.h"
+#include "core/fbdatabase.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>

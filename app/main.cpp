@@ -1,5 +1,5 @@
 #include "cli.h"
-#include "tarvikapp.h"
+#include "gui/tarvikapp.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -5,11 +5,11 @@
 //     transaction, straight through the Firebird OO API, on the same embedded engine.
 // Each figure is the best of ROUNDS runs on fresh database files. Prints figures only.
 // Usage: bench_import [POSITIONS] [ROUNDS]
-#include "contractimport.h"
-#include "contractreader.h"
-#include "cp1251.h"
-#include "dbcreate.h"
-#include "fbdatabase.h"
+#include "core/contractimport.h"
+#include "core/contractreader.h"
+#include "core/cp1251.h"
+#include "core/dbcreate.h"
+#include "core/fbdatabase.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

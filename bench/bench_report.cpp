@@ -1,6 +1,6 @@
 // Preparation and PDF time of a synthetic 100-sheet table report. Prints figures only.
-#include "renderer.h"
-#include "report.h"
+#include "forms/renderer.h"
+#include "forms/report.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // Conversion and painting time of one full PDF417 symbol text (410 characters).
 // Prints figures only.
-#include "pdf417converter.h"
-#include "pdf417glyphs.h"
+#include "forms/pdf417converter.h"
+#include "forms/pdf417glyphs.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 // Fuzz target for the contract reader: any input either parses into consistent results or
 // raises the one read error; nothing else may escape, crash or hang.
-#include "apperror.h"
-#include "contractreader.h"
+#include "core/apperror.h"
+#include "core/contractreader.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "contractimport.h"
+#include "core/contractimport.h"
 
-#include "apperror.h"
+#include "core/apperror.h"
 
 #include <QFileInfo>
 

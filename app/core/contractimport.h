@@ -2,8 +2,8 @@
 // lines, written in one transaction.
 #pragma once
 
-#include "contractreader.h"
-#include "fbdatabase.h"
+#include "core/contractreader.h"
+#include "core/fbdatabase.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
-#include "contractreader.h"
+#include "core/contractreader.h"
 
-#include "apperror.h"
-#include "cp1251.h"
+#include "core/apperror.h"
+#include "core/cp1251.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -8,7 +8,7 @@
 // sequence of fields, each followed by '#'.
 #pragma once
 
-#include "regional.h"
+#include "core/regional.h"
 
 #include <QByteArray>
 #include <QDate>

@@ -1,6 +1,6 @@
-#include "dbcreate.h"
+#include "core/dbcreate.h"
 
-#include "fbdatabase.h"
+#include "core/fbdatabase.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "fbdatabase.h"
+#include "core/fbdatabase.h"
 
-#include "cp1251.h"
-#include "firebirdenv.h"
+#include "core/cp1251.h"
+#include "core/firebirdenv.h"
 
 #include <QFileInfo>
 #include <QStringDecoder>

@@ -12,7 +12,7 @@
 // Every client error is raised as DbError with the client's message.
 #pragma once
 
-#include "apperror.h"
+#include "core/apperror.h"
 
 #include <QDate>
 #include <QDateTime>

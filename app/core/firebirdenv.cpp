@@ -1,4 +1,4 @@
-#include "firebirdenv.h"
+#include "core/firebirdenv.h"
 
 #include <QCoreApplication>
 #include <QDir>

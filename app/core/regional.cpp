@@ -1,4 +1,4 @@
-#include "regional.h"
+#include "core/regional.h"
 
 #include <cmath>
 

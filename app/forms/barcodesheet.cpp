@@ -1,8 +1,8 @@
-#include "barcodesheet.h"
+#include "forms/barcodesheet.h"
 
-#include "apperror.h"
-#include "pdf417converter.h"
-#include "renderer.h"
+#include "core/apperror.h"
+#include "forms/pdf417converter.h"
+#include "forms/renderer.h"
 
 #include <QCommandLineParser>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 // The barcode sheet (report frBarCode): one 72 × 50 mm sheet per PDF417 symbol.
 #pragma once
 
-#include "report.h"
+#include "forms/report.h"
 
 #include <functional>
 

@@ -1,4 +1,4 @@
-#include "code128.h"
+#include "forms/code128.h"
 
 namespace Code128 {
 

@@ -1,4 +1,4 @@
-#include "fonts.h"
+#include "forms/fonts.h"
 
 #include <QFontMetricsF>
 #include <cmath>

@@ -1,7 +1,7 @@
 // Fonts of the templates in form units: family substitution and text measurement.
 #pragma once
 
-#include "formmodel.h"
+#include "forms/formmodel.h"
 
 #include <QFont>
 

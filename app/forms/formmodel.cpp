@@ -1,6 +1,6 @@
-#include "formmodel.h"
+#include "forms/formmodel.h"
 
-#include "apperror.h"
+#include "core/apperror.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -1,7 +1,7 @@
-#include "pdf417converter.h"
+#include "forms/pdf417converter.h"
 
-#include "apperror.h"
-#include "cp1251.h"
+#include "core/apperror.h"
+#include "core/cp1251.h"
 
 #include <zint.h>
 

@@ -1,4 +1,4 @@
-#include "pdf417glyphs.h"
+#include "forms/pdf417glyphs.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
-#include "prepared.h"
+#include "forms/prepared.h"
 
-#include "apperror.h"
+#include "core/apperror.h"
 
 #include <QDataStream>
 #include <QFile>

@@ -1,7 +1,7 @@
 // A prepared report: sheets of drawing primitives in form units, ready to paint or save.
 #pragma once
 
-#include "formmodel.h"
+#include "forms/formmodel.h"
 
 #include <QLineF>
 #include <QRectF>

@@ -1,7 +1,7 @@
-#include "preview.h"
+#include "forms/preview.h"
 
-#include "apperror.h"
-#include "renderer.h"
+#include "core/apperror.h"
+#include "forms/renderer.h"
 
 #include <QAction>
 #include <QApplication>

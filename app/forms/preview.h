@@ -1,8 +1,8 @@
 // The preview window of prepared reports: zoom, load, save, print, find, help and exit.
 #pragma once
 
-#include "prepared.h"
-#include "report.h"
+#include "forms/prepared.h"
+#include "forms/report.h"
 
 #include <QDialog>
 #include <functional>

@@ -1,8 +1,8 @@
-#include "renderer.h"
+#include "forms/renderer.h"
 
-#include "apperror.h"
-#include "fonts.h"
-#include "pdf417glyphs.h"
+#include "core/apperror.h"
+#include "forms/fonts.h"
+#include "forms/pdf417glyphs.h"
 
 #include <QFileInfo>
 #include <QPageLayout>

@@ -1,7 +1,7 @@
 // Painting prepared sheets on any QPainter: preview, printer, PDF and images.
 #pragma once
 
-#include "prepared.h"
+#include "forms/prepared.h"
 
 #include <QImage>
 

@@ -1,9 +1,9 @@
-#include "report.h"
+#include "forms/report.h"
 
-#include "apperror.h"
-#include "code128.h"
-#include "fonts.h"
-#include "regional.h"
+#include "core/apperror.h"
+#include "core/regional.h"
+#include "forms/code128.h"
+#include "forms/fonts.h"
 
 #include <QRegularExpression>
 #include <cmath>

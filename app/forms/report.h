@@ -1,8 +1,8 @@
 // The report engine: variables, row sources, events, and preparation of a template into sheets.
 #pragma once
 
-#include "formmodel.h"
-#include "prepared.h"
+#include "forms/formmodel.h"
+#include "forms/prepared.h"
 
 #include <QHash>
 #include <QVariant>

@@ -1,6 +1,6 @@
-#include "errorbox.h"
+#include "gui/errorbox.h"
 
-#include "apperror.h"
+#include "core/apperror.h"
 
 #include <QApplication>
 #include <QPushButton>

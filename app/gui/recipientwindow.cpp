@@ -1,6 +1,6 @@
-#include "recipientwindow.h"
+#include "gui/recipientwindow.h"
 
-#include "apperror.h"
+#include "core/apperror.h"
 
 #include <QComboBox>
 #include <QVBoxLayout>

@@ -1,13 +1,13 @@
-#include "tarvikapp.h"
+#include "gui/tarvikapp.h"
 
-#include "errorbox.h"
-#include "firebirdenv.h"
-#include "uAbout.h"
-#include "uDoc.h"
-#include "uMain.h"
-#include "uOutBar.h"
-#include "uSerialNum.h"
-#include "uSettings.h"
+#include "core/firebirdenv.h"
+#include "gui/errorbox.h"
+#include "gui/uAbout.h"
+#include "gui/uDoc.h"
+#include "gui/uMain.h"
+#include "gui/uOutBar.h"
+#include "gui/uSerialNum.h"
+#include "gui/uSettings.h"
 
 #include <QDir>
 #include <QSocketNotifier>

@@ -1,6 +1,6 @@
-#include "uAbout.h"
+#include "gui/uAbout.h"
 
-#include "uDmMain.h"
+#include "gui/uDmMain.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
-#include "uDmMain.h"
+#include "gui/uDmMain.h"
 
-#include "regional.h"
+#include "core/regional.h"
 
 #include <QFileDialog>
 #include <QPainter>

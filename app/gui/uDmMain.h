@@ -2,7 +2,7 @@
 // the contract file dialog and the toolbar images.
 #pragma once
 
-#include "fbdatabase.h"
+#include "core/fbdatabase.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>

@@ -1,4 +1,4 @@
-#include "uDoc.h"
+#include "gui/uDoc.h"
 
 TDoc::TDoc(QWidget* parent)
     : TRecipientWindow(QStringLiteral("Doc"), QStringLiteral("Накладные"), parent) {}

@@ -1,7 +1,7 @@
 // The waybill window.
 #pragma once
 
-#include "recipientwindow.h"
+#include "gui/recipientwindow.h"
 
 class TDoc : public TRecipientWindow {
     Q_OBJECT

@@ -1,12 +1,12 @@
-#include "uMain.h"
+#include "gui/uMain.h"
 
-#include "errorbox.h"
-#include "tarvikapp.h"
-#include "uAbout.h"
-#include "uDmMain.h"
-#include "uDoc.h"
-#include "uOutBar.h"
-#include "uSettings.h"
+#include "gui/errorbox.h"
+#include "gui/tarvikapp.h"
+#include "gui/uAbout.h"
+#include "gui/uDmMain.h"
+#include "gui/uDoc.h"
+#include "gui/uOutBar.h"
+#include "gui/uSettings.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

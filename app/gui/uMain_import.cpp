@@ -1,7 +1,7 @@
-#include "contractimport.h"
-#include "contractreader.h"
-#include "uDmMain.h"
-#include "uMain.h"
+#include "core/contractimport.h"
+#include "core/contractreader.h"
+#include "gui/uDmMain.h"
+#include "gui/uMain.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

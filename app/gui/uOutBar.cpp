@@ -1,4 +1,4 @@
-#include "uOutBar.h"
+#include "gui/uOutBar.h"
 
 TOutBar::TOutBar(QWidget* parent)
     : TRecipientWindow(QStringLiteral("OutBar"), QStringLiteral("Печать этикеток"), parent) {}

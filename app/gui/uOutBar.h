@@ -1,7 +1,7 @@
 // The label window.
 #pragma once
 
-#include "recipientwindow.h"
+#include "gui/recipientwindow.h"
 
 class TOutBar : public TRecipientWindow {
     Q_OBJECT

@@ -1,4 +1,4 @@
-#include "uSerialNum.h"
+#include "gui/uSerialNum.h"
 
 TfrmSerialNum::TfrmSerialNum(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmSerialNum"));

@@ -1,10 +1,10 @@
-#include "uSettings.h"
+#include "gui/uSettings.h"
 
-#include "cp1251.h"
-#include "errorbox.h"
-#include "tarvikapp.h"
-#include "uDmMain.h"
-#include "uMain.h"
+#include "core/cp1251.h"
+#include "gui/errorbox.h"
+#include "gui/tarvikapp.h"
+#include "gui/uDmMain.h"
+#include "gui/uMain.h"
 
 #include <QKeyEvent>
 #include <QLabel>

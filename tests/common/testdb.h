@@ -1,8 +1,8 @@
 // A fresh Tarvik database in a temporary directory, made the way "tarvik create-db" makes it.
 #pragma once
 
-#include "dbcreate.h"
-#include "firebirdenv.h"
+#include "core/dbcreate.h"
+#include "core/firebirdenv.h"
 
 #include <QTemporaryDir>
 #include <QtTest/QtTest>

@@ -2,7 +2,7 @@
 // library's iconv (an encoder independent of the reader's own table).
 #pragma once
 
-#include "contractreader.h"
+#include "core/contractreader.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,11 +1,11 @@
 // The import against a real database file: rows as written, organisations inserted or
 // updated, repeated imports, and failures that leave nothing committed.
-#include "apperror.h"
 #include "contractfixture.h"
-#include "contractimport.h"
-#include "contractreader.h"
-#include "dbcreate.h"
-#include "fbdatabase.h"
+#include "core/apperror.h"
+#include "core/contractimport.h"
+#include "core/contractreader.h"
+#include "core/dbcreate.h"
+#include "core/fbdatabase.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

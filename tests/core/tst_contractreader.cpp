@@ -1,7 +1,7 @@
 // The contract reader: conversion, field splitting, sections, references and failures.
-#include "apperror.h"
 #include "contractfixture.h"
-#include "contractreader.h"
+#include "core/apperror.h"
+#include "core/contractreader.h"
 
 #include <QLocale>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 // The data layer against a real embedded database made like "tarvik create-db" makes it.
-#include "cp1251.h"
-#include "fbdatabase.h"
+#include "core/cp1251.h"
+#include "core/fbdatabase.h"
 #include "testdb.h"
 
 #include <QtTest/QtTest>

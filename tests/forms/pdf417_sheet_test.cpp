@@ -1,11 +1,11 @@
 // PDF417 symbols through the report engine: the barcode sheet (frBarCode) is built from
 // converter output, its sheets are rendered at 300 dpi and read back with zxing-cpp.
-#include "apperror.h"
-#include "barcodesheet.h"
-#include "cp1251.h"
-#include "pdf417converter.h"
-#include "renderer.h"
-#include "report.h"
+#include "core/apperror.h"
+#include "core/cp1251.h"
+#include "forms/barcodesheet.h"
+#include "forms/pdf417converter.h"
+#include "forms/renderer.h"
+#include "forms/report.h"
 #include "symbolread.h"
 
 #include <QImage>

@@ -1,9 +1,9 @@
 // PDF417 converter and module painter: symbols are painted at printer resolution and read
 // back with an independent decoder.
-#include "apperror.h"
-#include "cp1251.h"
-#include "pdf417converter.h"
-#include "pdf417glyphs.h"
+#include "core/apperror.h"
+#include "core/cp1251.h"
+#include "forms/pdf417converter.h"
+#include "forms/pdf417glyphs.h"
 #include "symbolread.h"
 
 #include <QImage>

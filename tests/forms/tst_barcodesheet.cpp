@@ -1,7 +1,7 @@
 // The barcode sheet through the `tarvik pdf417` command: symbols read back from a 300 dpi
 // raster of the PDF by zxing, their place on the sheet, and the command's errors.
-#include "cp1251.h"
-#include "renderer.h"
+#include "core/cp1251.h"
+#include "forms/renderer.h"
 #include "symbolread.h"
 
 #include <QDir>

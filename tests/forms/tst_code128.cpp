@@ -1,7 +1,7 @@
 // Code 128 set C objects: the symbol read back by an independent decoder, and its geometry.
-#include "code128.h"
-#include "renderer.h"
-#include "report.h"
+#include "forms/code128.h"
+#include "forms/renderer.h"
+#include "forms/report.h"
 #include "symbolread.h"
 
 #include <QtTest>

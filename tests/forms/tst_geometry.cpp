@@ -1,7 +1,7 @@
 // Rendering to PDF and PNG: positions and texts read back from the output files.
-#include "barcodesheet.h"
-#include "renderer.h"
-#include "report.h"
+#include "forms/barcodesheet.h"
+#include "forms/renderer.h"
+#include "forms/report.h"
 
 #include <QProcess>
 #include <QRegularExpression>

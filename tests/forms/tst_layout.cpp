@@ -1,7 +1,7 @@
 // Preparation of small synthetic templates: bands, breaks, stretching, sums, formats, events.
-#include "apperror.h"
-#include "fonts.h"
-#include "report.h"
+#include "core/apperror.h"
+#include "forms/fonts.h"
+#include "forms/report.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,7 +1,7 @@
 // The preview window on a real (offscreen) event loop.
-#include "apperror.h"
-#include "preview.h"
-#include "renderer.h"
+#include "core/apperror.h"
+#include "forms/preview.h"
+#include "forms/renderer.h"
 
 #include <QAction>
 #include <QMessageBox>

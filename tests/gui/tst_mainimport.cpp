@@ -1,10 +1,10 @@
 // The "Загрузить" button: the open dialog, the read, the import with its progress dialog and
 // the register refresh, in a real main window under the offscreen platform.
 #include "../core/contractfixture.h"
-#include "apperror.h"
-#include "dbcreate.h"
-#include "uDmMain.h"
-#include "uMain.h"
+#include "core/apperror.h"
+#include "core/dbcreate.h"
+#include "gui/uDmMain.h"
+#include "gui/uMain.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,14 +1,14 @@
 // The main window, its register and commands, and the settings dialog, on a real database under
 // the offscreen platform. Modal boxes are answered by tests/common/modal.h.
-#include "errorbox.h"
-#include "fbdatabase.h"
+#include "core/fbdatabase.h"
+#include "gui/errorbox.h"
+#include "gui/tarvikapp.h"
+#include "gui/uDmMain.h"
+#include "gui/uDoc.h"
+#include "gui/uMain.h"
+#include "gui/uSettings.h"
 #include "modal.h"
-#include "tarvikapp.h"
 #include "testdb.h"
-#include "uDmMain.h"
-#include "uDoc.h"
-#include "uMain.h"
-#include "uSettings.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,5 +1,5 @@
 // The Kelmor functions called from SQL, on a database made the way "tarvik create-db" makes it.
-#include "fbdatabase.h"
+#include "core/fbdatabase.h"
 #include "testdb.h"
 
 #include <QProcess>
