@@ -417,8 +417,10 @@ void FbQuery::sqlAdd(const QString& line) {
 }
 
 void FbQuery::setSql(const QStringList& lines) {
-    m_sql = lines;
-    m_sqlDirty = true;
+    close();
+    sqlClear();
+    for (const QString& line : lines)
+        sqlAdd(line);
 }
 
 void FbQuery::close() {

@@ -140,6 +140,8 @@ public:
     // The SQL text, one entry a line; the lines are joined with line breaks.
     void sqlClear();
     void sqlAdd(const QString& line);
+    // Replaces the statement: closes the query, clears its text and adds the lines one by one.
+    // Preparing is a step of its own.
     void setSql(const QStringList& lines);
     const QStringList& sql() const { return m_sql; }
 
