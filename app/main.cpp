@@ -1,58 +1,46 @@
-#include "cli.h"
+#include "cli/commands.h"
 #include "gui/tarvikapp.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdio>
-#include <cstring>
+#include <memory>
 
-int cmdCreateDb(const QStringList& args);
-int cmdList(const QStringList& args);
-int cmdImport(const QStringList& args);
-namespace Forms {
-int cmdPdf417(const QStringList& args);
-}
-
-// Commands of the executable; the first argument selects one, anything else starts the window.
-static const CliCommand kCommands[] = {
-    {"create-db", "create-db FILE: создать новую базу данных", cmdCreateDb},
-    {"list", "list [--db FILE]: вывести реестр контрактов", cmdList},
-    {"import", "import [--db FILE] CONTRACT.dat: загрузить файл контракта", cmdImport},
-    {"pdf417",
-     "pdf417 [--ecc L] [--columns N] [--rows R] --out FILE.pdf|FILE.png TEXT...: "
-     "напечатать символы PDF417 на листах штрих-кода",
-     Forms::cmdPdf417},
-};
-
-static void printUsage() {
-    std::fputs("Использование: tarvik [БАЗА_ДАННЫХ]\n"
-               "               tarvik КОМАНДА [ПАРАМЕТРЫ]\n\nКоманды:\n",
-               stdout);
-    for (const CliCommand& c : kCommands)
-        std::printf("  %s\n", c.summary);
-    std::fputs("\n  --help     эта справка\n  --version  версия программы\n", stdout);
-}
-
+// The first argument names a command; otherwise the window starts on the database it names.
 int main(int argc, char** argv) {
     if (argc > 1) {
-        for (const CliCommand& c : kCommands) {
-            if (std::strcmp(argv[1], c.name) == 0) {
-                QCoreApplication app(argc, argv);
-                QStringList args = QCoreApplication::arguments().mid(2);
-                return c.run(args);
+        const QString first = QString::fromLocal8Bit(argv[1]);
+        if (const Cli::Command* c = Cli::findCommand(first)) {
+            std::unique_ptr<QCoreApplication> app;
+            if (c->needsGui) {
+                // Drawing needs fonts, not a display.
+                if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                    qputenv("QT_QPA_PLATFORM", "offscreen");
+                app = std::make_unique<QGuiApplication>(argc, argv);
+            } else {
+                app = std::make_unique<QCoreApplication>(argc, argv);
             }
+            return c->run(QCoreApplication::arguments().mid(2));
         }
-        if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-            printUsage();
+        if (first == QLatin1String("--help") || first == QLatin1String("-h") ||
+            first == QLatin1String("help")) {
+            std::fputs(Cli::usage().toLocal8Bit().constData(), stdout);
             return 0;
         }
-        if (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "-v") == 0) {
+        if (first == QLatin1String("--version") || first == QLatin1String("-v")) {
             std::printf("tarvik %s\n", TARVIK_VERSION);
             return 0;
         }
-        if (argv[1][0] == '-' && argv[1][1] != '\0') {
-            std::fprintf(stderr, "Неизвестный параметр: %s\n", argv[1]);
-            printUsage();
+        if (first.startsWith(QLatin1Char('-')) && first.size() > 1) {
+            std::fprintf(stderr, "Неизвестный параметр: %s\n%s", argv[1],
+                         Cli::usage().toLocal8Bit().constData());
+            return 1;
+        }
+        // A database name stands alone; a first word followed by more words is a command
+        // mistyped, not a database.
+        if (argc > 2) {
+            std::fprintf(stderr, "Неизвестная команда: %s\n%s", argv[1],
+                         Cli::usage().toLocal8Bit().constData());
             return 1;
         }
     }

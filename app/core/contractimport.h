@@ -3,17 +3,13 @@
 #pragma once
 
 #include "core/contractreader.h"
-#include "core/fbdatabase.h"
+#include "core/dbconnection.h"
 
 #include <functional>
 
 // Called while the item lines are written: done of total steps. May process events; an
 // exception it raises stops the import before anything is committed.
 using ImportProgress = std::function<void(qsizetype done, qsizetype total)>;
-
-// True when ORGANISATIONS holds a row with this ID (seen through qOrgs' transaction, so rows
-// the running import has written count).
-bool OrganisationExists(FbQuery& qOrgs, int id);
 
 // Writes the contract into the database and returns its new number:
 //   1. rolls back whatever trTarvik holds and starts it afresh;
@@ -29,6 +25,6 @@ int ImportContract(FbTransaction& trTarvik, FbQuery& qTarvik, FbQuery& qOrgs,
                    const TContDataList& items, const QString& fileName,
                    const ImportProgress& progress = {});
 
-// The same over the reader's shared results (RefItemList, ContTitle, ContDataList).
-int ImportContract(FbTransaction& trTarvik, FbQuery& qTarvik, FbQuery& qOrgs,
-                   const QString& fileName, const ImportProgress& progress = {});
+// The same over the reader's shared results (RefItemList, ContTitle, ContDataList), on the
+// connection's trTarvik, qTarvik and qOrgs.
+int ImportContract(DbConnection& c, const QString& fileName, const ImportProgress& progress = {});

@@ -12,10 +12,7 @@ namespace Forms {
 // i is the last. codeFor may throw AppError; the preparation then fails with it.
 void setBarcodeSheetBuild(Report& report, int count, std::function<QString(int)> codeFor);
 
-// How many symbol rows fit on the sheet below the symbol's top.
-int barcodeSheetMaxRows();
-
-// `tarvik pdf417 [--ecc L] [--columns N] [--rows R] --out FILE.pdf|FILE.png TEXT...`
-int cmdPdf417(const QStringList& args);
+// How many symbol rows fit on the template's sheet below the symbol's top.
+int barcodeSheetMaxRows(Template& design);
 
 } // namespace Forms

@@ -1,6 +1,7 @@
 #include "gui/recipientwindow.h"
 
 #include "core/apperror.h"
+#include "gui/uDmMain.h"
 
 #include <QComboBox>
 #include <QVBoxLayout>
@@ -9,8 +10,9 @@ void raiseListIndexError(int index) {
     throw AppError(QStringLiteral("Индекс списка вне допустимых границ (%1)").arg(index));
 }
 
-TRecipientWindow::TRecipientWindow(const QString& name, const QString& caption, QWidget* parent)
-    : QDialog(parent) {
+TRecipientWindow::TRecipientWindow(const QString& name, const QString& caption, TdmMain& dm,
+                                   QWidget* parent)
+    : QDialog(parent), m_dm(dm) {
     setObjectName(name);
     setWindowTitle(caption);
     setModal(true);
@@ -22,7 +24,19 @@ TRecipientWindow::TRecipientWindow(const QString& name, const QString& caption, 
     resize(640, 420);
 }
 
-void TRecipientWindow::LoadItems() {
+void TRecipientWindow::setRecipients(const QList<Catalogue::Recipient>& recipients) {
+    ComboBox1->clear();
+    for (const Catalogue::Recipient& r : recipients)
+        ComboBox1->addItem(r.recipS, r.recip);
+    ComboBox1->setCurrentIndex(ComboBox1->count() > 0 ? 0 : -1);
+}
+
+int TRecipientWindow::selectedRecipient() const {
     if (ComboBox1->currentIndex() < 0)
         raiseListIndexError(0);
+    return ComboBox1->currentData().toInt();
+}
+
+void TRecipientWindow::LoadItems() {
+    (void)selectedRecipient();
 }

@@ -3,6 +3,7 @@
 #include "core/firebirdenv.h"
 #include "gui/errorbox.h"
 #include "gui/uAbout.h"
+#include "gui/uDmMain.h"
 #include "gui/uDoc.h"
 #include "gui/uMain.h"
 #include "gui/uOutBar.h"
@@ -60,12 +61,14 @@ void createForms(const QString& databaseName) {
     QApplication::setFont(font);
     AppForms& f = forms();
     f.Main = new TMain(databaseName);
-    f.Doc = new TDoc(f.Main);
-    f.OutBar = new TOutBar(f.Main);
+    TdmMain& dm = *f.Main->dmMain;
+    f.Doc = new TDoc(dm, f.Main);
+    f.OutBar = new TOutBar(dm, f.Main);
     f.frmSerialNum = new TfrmSerialNum(f.Main);
     f.dlgInpFin = new TdlgInpFin(f.Main);
     f.frmAbout = new TfrmAbout(f.Main);
-    f.frmSettings = new TfrmSettings(f.Main);
+    f.frmSettings = new TfrmSettings(dm, f.Main);
+    f.Main->setWindows({f.Doc, f.OutBar, f.frmAbout, f.frmSettings});
     for (QWidget* w : std::initializer_list<QWidget*>{f.Main, f.frmAbout, f.frmSettings})
         centre(w);
 }

@@ -100,17 +100,8 @@ TdmMain::~TdmMain() {
     }
 }
 
-void TdmMain::beginWrite() {
-    if (trTarvik.inTransaction())
-        trTarvik.rollback();
-    trTarvik.startTransaction();
-}
-
-void TdmMain::setSql(FbQuery& query, const QStringList& lines) {
-    query.close();
-    query.sqlClear();
-    for (const QString& l : lines)
-        query.sqlAdd(l);
+int TdmMain::selectedContract() const {
+    return qMain.fieldByName(QStringLiteral("number")).asInteger();
 }
 
 // ---------------------------------------------------------------- images

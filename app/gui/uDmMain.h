@@ -2,7 +2,7 @@
 // the contract file dialog and the toolbar images.
 #pragma once
 
-#include "core/fbdatabase.h"
+#include "core/dbconnection.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>
@@ -49,26 +49,22 @@ public:
     QString qtFilter() const;
 };
 
-class TdmMain : public QObject {
+// The connection bundle (dbTarvik, trTarvik, qTarvik, qOrgs, trMain, qMain) with what the
+// windows add to it.
+class TdmMain : public QObject, public DbConnection {
     Q_OBJECT
 public:
     explicit TdmMain(QObject* owner);
     ~TdmMain() override;
 
-    FbDatabase dbTarvik;
-    FbTransaction trTarvik{dbTarvik, FbTransaction::DefaultAction::Rollback};
-    FbQuery qTarvik{dbTarvik, trTarvik};
-    FbQuery qOrgs{dbTarvik, trTarvik};
-    FbTransaction trMain{dbTarvik, FbTransaction::DefaultAction::Commit};
-    FbQuery qMain{dbTarvik, trMain};
     TRegisterSource* sMain = nullptr;
     TOpenDialog OpenDialog1;
     QList<QIcon> ImageList1;
 
-    // Step 1 and 2 of every write: roll back whatever trTarvik holds, then start it afresh.
-    void beginWrite();
-    // Runs `statement` lines on qTarvik: close, set the lines, prepare.
-    void setSql(FbQuery& query, const QStringList& lines);
+    // True when the register is open and has rows: a contract is selected.
+    bool hasSelectedContract() const { return qMain.isOpen() && !qMain.isEmpty(); }
+    // The selected contract's number (the register's current row).
+    int selectedContract() const;
 };
 
 // The toolbar images (our own drawings), 14 entries of 32 x 32; unused indices are empty.

@@ -1,4 +1,4 @@
 #include "gui/uDoc.h"
 
-TDoc::TDoc(QWidget* parent)
-    : TRecipientWindow(QStringLiteral("Doc"), QStringLiteral("Накладные"), parent) {}
+TDoc::TDoc(TdmMain& dm, QWidget* parent)
+    : TRecipientWindow(QStringLiteral("Doc"), QStringLiteral("Накладные"), dm, parent) {}

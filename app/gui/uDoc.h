@@ -6,5 +6,5 @@
 class TDoc : public TRecipientWindow {
     Q_OBJECT
 public:
-    explicit TDoc(QWidget* parent = nullptr);
+    explicit TDoc(TdmMain& dm, QWidget* parent = nullptr);
 };

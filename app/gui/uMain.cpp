@@ -1,14 +1,13 @@
 #include "gui/uMain.h"
 
+#include "core/catalogue.h"
 #include "gui/errorbox.h"
-#include "gui/tarvikapp.h"
 #include "gui/uAbout.h"
 #include "gui/uDmMain.h"
 #include "gui/uDoc.h"
 #include "gui/uOutBar.h"
 #include "gui/uSettings.h"
 
-#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -135,15 +134,8 @@ void TMain::FormDestroy() {
 }
 
 void TMain::RefreshRegister() {
-    FbQuery& q = dmMain->qMain;
     try {
-        if (dmMain->trMain.inTransaction())
-            dmMain->trMain.commit();
-        dmMain->trMain.startTransaction();
-        dmMain->setSql(q, {QStringLiteral("SELECT number, docno, protno, data, dataend, target, "
-                                          "filename, agents, rem FROM contract"),
-                           QStringLiteral("ORDER BY number")});
-        q.open();
+        Catalogue::openRegister(*dmMain);
     } catch (...) {
         dmMain->sMain->reload();
         throw;
@@ -160,7 +152,7 @@ void TMain::selectRow(int row) {
 }
 
 bool TMain::hasSelectedContract() const {
-    return dmMain && dmMain->qMain.isOpen() && !dmMain->qMain.isEmpty();
+    return dmMain && dmMain->hasSelectedContract();
 }
 
 void TMain::ToolButton3Click() {
@@ -171,53 +163,32 @@ void TMain::ToolButton3Click() {
     box.setDefaultButton(QMessageBox::Yes);
     if (box.exec() != QMessageBox::Yes)
         return;
-    const int number = dmMain->qMain.fieldByName(QStringLiteral("number")).asInteger();
-    dmMain->beginWrite();
-    FbQuery& q = dmMain->qTarvik;
-    dmMain->setSql(q, {QStringLiteral("DELETE FROM contract WHERE number=:number")});
-    q.prepare();
-    q.paramByName(QStringLiteral("number")).setInteger(number);
-    q.execSql();
-    dmMain->trTarvik.commit();
+    Catalogue::deleteContract(*dmMain, dmMain->selectedContract());
     RefreshRegister();
 }
 
 void TMain::openRecipientWindow(TRecipientWindow* window) {
     if (!hasSelectedContract())
         return;
-    FbQuery& q = dmMain->qTarvik;
-    dmMain->setSql(
-        q, {QStringLiteral("SELECT DISTINCT recip, recipS FROM contract2 WHERE title=:title "
-                           "ORDER BY recipS")});
-    q.prepare();
-    q.paramByName(QStringLiteral("title"))
-        .setInteger(dmMain->qMain.fieldByName(QStringLiteral("number")).asInteger());
-    q.open();
-    QComboBox* combo = window->ComboBox1;
-    combo->clear();
-    for (; !q.eof(); q.next()) {
-        combo->addItem(q.fieldByName(QStringLiteral("recipS")).asString(),
-                       q.fieldByName(QStringLiteral("recip")).asInteger());
-    }
-    combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
+    window->setRecipients(Catalogue::recipients(dmMain->qTarvik, dmMain->selectedContract()));
     window->LoadItems();
     window->exec();
 }
 
 void TMain::ToolButton2Click() {
-    openRecipientWindow(forms().Doc);
+    openRecipientWindow(m_windows.Doc);
 }
 
 void TMain::ToolButton5Click() {
-    openRecipientWindow(forms().OutBar);
+    openRecipientWindow(m_windows.OutBar);
 }
 
 void TMain::ToolButton11Click() {
-    forms().frmSettings->exec();
+    m_windows.frmSettings->exec();
 }
 
 void TMain::ToolButton9Click() {
-    forms().frmAbout->exec();
+    m_windows.frmAbout->exec();
 }
 
 void TMain::ToolButton7Click() {

@@ -10,6 +10,10 @@ class QToolButton;
 class QStatusBar;
 class TRecipientWindow;
 class TdmMain;
+class TDoc;
+class TOutBar;
+class TfrmAbout;
+class TfrmSettings;
 
 class TMain : public QMainWindow {
     Q_OBJECT
@@ -46,6 +50,15 @@ public:
     // True when the register is open and has rows (a contract is selected).
     bool hasSelectedContract() const;
 
+    // The windows the toolbar opens; they are created after the main window.
+    struct Windows {
+        TDoc* Doc = nullptr;
+        TOutBar* OutBar = nullptr;
+        TfrmAbout* frmAbout = nullptr;
+        TfrmSettings* frmSettings = nullptr;
+    };
+    void setWindows(const Windows& windows) { m_windows = windows; }
+
 private:
     QToolButton* addButton(const QString& caption, const QString& hint, int image,
                            void (TMain::*handler)());
@@ -54,6 +67,8 @@ private:
     // recip as data), loads the first one's item lines and shows the window.
     void openRecipientWindow(TRecipientWindow* window);
     void selectRow(int row);
+
+    Windows m_windows;
 };
 
 // A rectangle moved inwards by `margin` on all four sides.

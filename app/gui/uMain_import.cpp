@@ -53,18 +53,17 @@ void TMain::ToolButton1Click() {
     progress.show();
     QElapsedTimer sinceEvents;
     sinceEvents.start();
-    ImportContract(dmMain->trTarvik, dmMain->qTarvik, dmMain->qOrgs, fileName,
-                   [&](qsizetype done, qsizetype total) {
-                       // Repainting costs more than writing rows: let the window breathe
-                       // about 25 times a second.
-                       if (sinceEvents.elapsed() < 40 && done < total)
-                           return;
-                       sinceEvents.restart();
-                       const int scale = total > 1000000 ? 1000 : 1;
-                       progress.setMaximum(int(total / scale));
-                       progress.setValue(int(done / scale));
-                       QCoreApplication::processEvents();
-                   });
+    ImportContract(*dmMain, fileName, [&](qsizetype done, qsizetype total) {
+        // Repainting costs more than writing rows: let the window breathe
+        // about 25 times a second.
+        if (sinceEvents.elapsed() < 40 && done < total)
+            return;
+        sinceEvents.restart();
+        const int scale = total > 1000000 ? 1000 : 1;
+        progress.setMaximum(int(total / scale));
+        progress.setValue(int(done / scale));
+        QCoreApplication::processEvents();
+    });
     progress.hide();
     RefreshRegister();
 }

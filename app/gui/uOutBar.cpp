@@ -1,4 +1,4 @@
 #include "gui/uOutBar.h"
 
-TOutBar::TOutBar(QWidget* parent)
-    : TRecipientWindow(QStringLiteral("OutBar"), QStringLiteral("Печать этикеток"), parent) {}
+TOutBar::TOutBar(TdmMain& dm, QWidget* parent)
+    : TRecipientWindow(QStringLiteral("OutBar"), QStringLiteral("Печать этикеток"), dm, parent) {}

@@ -6,5 +6,5 @@
 class TOutBar : public TRecipientWindow {
     Q_OBJECT
 public:
-    explicit TOutBar(QWidget* parent = nullptr);
+    explicit TOutBar(TdmMain& dm, QWidget* parent = nullptr);
 };

@@ -2,9 +2,7 @@
 
 #include "core/cp1251.h"
 #include "gui/errorbox.h"
-#include "gui/tarvikapp.h"
 #include "gui/uDmMain.h"
-#include "gui/uMain.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -40,7 +38,7 @@ QLineEdit* labelledEdit(QWidget* parent, const char* name, const QString& label,
 
 } // namespace
 
-TfrmSettings::TfrmSettings(QWidget* parent) : QDialog(parent) {
+TfrmSettings::TfrmSettings(TdmMain& dm, QWidget* parent) : QDialog(parent), m_dm(dm) {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(QStringLiteral("Настройки"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -132,58 +130,36 @@ void TfrmSettings::showEvent(QShowEvent* event) {
 }
 
 void TfrmSettings::FormShow() {
-    TdmMain* dm = forms().Main->dmMain;
-    FbQuery& q = dm->qTarvik;
-    struct Load {
-        const char* key;
-        QLineEdit* value1;
-        QLineEdit* value2;
+    using Catalogue::Setting;
+    const Fields loads[] = {
+        {Setting::Nds, leNds, nullptr},
+        {Setting::OtpGrRaz, leOgrDl, leOgrFio},
+        {Setting::OtpGrPr, leOgpDl, leOgpFio},
+        {Setting::GlBuh, leGlBuh, nullptr},
     };
-    const Load loads[] = {
-        {"nds", leNds, nullptr},
-        {"otp_gr_raz", leOgrDl, leOgrFio},
-        {"otp_gr_pr", leOgpDl, leOgpFio},
-        {"gl_buh", leGlBuh, nullptr},
-    };
-    for (const Load& l : loads) {
-        dm->setSql(q, {QLatin1String(l.value2 ? "SELECT value1,value2 " : "SELECT value1 "),
-                       QStringLiteral("FROM NSI "),
-                       QStringLiteral("WHERE dt_key='%1' ").arg(QLatin1String(l.key))});
-        q.open();
-        if (q.eof())
+    for (const Fields& l : loads) {
+        const auto values = Catalogue::readSetting(m_dm.qTarvik, l.key);
+        if (!values)
             continue;
-        l.value1->setText(q.fieldByName(QStringLiteral("value1")).asString());
+        l.value1->setText(values->value1);
         if (l.value2)
-            l.value2->setText(q.fieldByName(QStringLiteral("value2")).asString());
+            l.value2->setText(values->value2);
     }
 }
 
 void TfrmSettings::Button1Click() {
-    TdmMain* dm = forms().Main->dmMain;
-    FbQuery& q = dm->qTarvik;
-    dm->beginWrite();
-    struct Save {
-        const char* key;
-        QLineEdit* value1;
-        QLineEdit* value2;
+    using Catalogue::Setting;
+    m_dm.beginWrite();
+    const Fields saves[] = {
+        {Setting::OtpGrRaz, leOgrDl, leOgrFio},
+        {Setting::OtpGrPr, leOgpDl, leOgpFio},
+        {Setting::GlBuh, leGlBuh, nullptr},
+        {Setting::Nds, leNds, nullptr},
     };
-    const Save saves[] = {
-        {"otp_gr_raz", leOgrDl, leOgrFio},
-        {"otp_gr_pr", leOgpDl, leOgpFio},
-        {"gl_buh", leGlBuh, nullptr},
-        {"nds", leNds, nullptr},
-    };
-    for (const Save& s : saves) {
-        dm->setSql(q, {QLatin1String(s.value2 ? "UPDATE NSI set value1=:val1, value2=:val2"
-                                              : "UPDATE NSI set value1=:val1"),
-                       QStringLiteral("WHERE DT_KEY='%1' ").arg(QLatin1String(s.key))});
-        q.prepare();
-        q.paramByName(QStringLiteral("val1")).setString(s.value1->text());
-        if (s.value2)
-            q.paramByName(QStringLiteral("val2")).setString(s.value2->text());
-        q.execSql();
-    }
-    dm->trTarvik.commit();
+    for (const Fields& s : saves)
+        Catalogue::writeSetting(m_dm.qTarvik, s.key,
+                                {s.value1->text(), s.value2 ? s.value2->text() : QString()});
+    m_dm.trTarvik.commit();
     accept();
 }
 

@@ -1,11 +1,14 @@
 // The settings dialog: the VAT rate and the people who sign the documents.
 #pragma once
 
+#include "core/catalogue.h"
+
 #include <QDialog>
 
 class QLineEdit;
 class QPushButton;
 class QKeyEvent;
+class TdmMain;
 
 // What the key filters let through, by the character's Windows-1251 code.
 namespace KeyFilters {
@@ -18,7 +21,7 @@ bool nameAllowed(QChar ch);
 class TfrmSettings : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmSettings(QWidget* parent = nullptr);
+    explicit TfrmSettings(TdmMain& dm, QWidget* parent = nullptr);
 
     QLineEdit* leOgrDl = nullptr;
     QLineEdit* leOgrFio = nullptr;
@@ -42,4 +45,14 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The fields of each settings key: value1 and, for a key of two values, value2.
+    struct Fields {
+        Catalogue::Setting key;
+        QLineEdit* value1;
+        QLineEdit* value2;
+    };
+
+    TdmMain& m_dm;
 };

@@ -2,6 +2,7 @@
 // updated, repeated imports, and failures that leave nothing committed.
 #include "contractfixture.h"
 #include "core/apperror.h"
+#include "core/catalogue.h"
 #include "core/contractimport.h"
 #include "core/contractreader.h"
 #include "core/dbcreate.h"
@@ -274,15 +275,15 @@ private slots:
         QCOMPARE(count(m_path, "contract2"), 8);
     }
 
-    // OrganisationExists sees rows of its own transaction only until they are rolled back.
+    // The organisation test sees rows of its own transaction only until they are rolled back.
     void organisationExists() {
         Session s(m_path);
-        QVERIFY(!OrganisationExists(s.qOrgs, 10));
+        QVERIFY(!Catalogue::organisationExists(s.qOrgs, 10));
         s.q.sqlAdd("INSERT INTO ORGANISATIONS(ID) VALUES (10)");
         s.q.execSql();
-        QVERIFY(OrganisationExists(s.qOrgs, 10));
+        QVERIFY(Catalogue::organisationExists(s.qOrgs, 10));
         s.tr.rollback();
-        QVERIFY(!OrganisationExists(s.qOrgs, 10));
+        QVERIFY(!Catalogue::organisationExists(s.qOrgs, 10));
     }
 };
 

@@ -130,7 +130,7 @@ private slots:
         QCOMPARE(m_main->dmMain->qMain.fieldByName("filename").asString(),
                  m_dir.filePath("big.dat"));
         FbQuery& q = m_main->dmMain->qTarvik;
-        m_main->dmMain->setSql(q, {"SELECT count(*) n FROM contract2"});
+        q.setSql({"SELECT count(*) n FROM contract2"});
         q.open();
         QCOMPARE(q.fieldByName("n").asInteger(), 6000);
         q.close();

@@ -344,7 +344,8 @@ void TestMainWindow::settingsKeyFilters() {
     QFETCH(QString, field);
     QFETCH(QString, typed);
     QFETCH(QString, expected);
-    TfrmSettings dlg;
+    TdmMain dm(nullptr);
+    TfrmSettings dlg(dm);
     auto* edit = dlg.findChild<QLineEdit*>(field);
     QVERIFY(edit);
     typeText(edit, typed);
