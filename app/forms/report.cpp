@@ -121,6 +121,7 @@ FormObject& Report::addTextObject(int pageIndex, const QRect& rect, const QStrin
     o.hAlign = align;
     o.lineSpacing = lineSpacing;
     o.setText(text);
+    finishObject(o, m_design.file);
     p.objects.push_back(std::move(o));
     return p.objects.back();
 }
@@ -260,15 +261,13 @@ private:
         for (FormPage& p : m_t.pages)
             for (Band& b : p.bands)
                 for (FormObject& o : b.objects)
-                    for (const ScriptStatement& s : parseScript(o, m_t.file))
+                    for (const ScriptStatement& s : o.statements)
                         if (!s.sumBand.isEmpty())
                             m_sums.push_back({s.variable, s.expression, s.sumBand, b.name, 0});
     }
 
     void runScript(const FormObject& o) {
-        if (o.script.isEmpty())
-            return;
-        for (const ScriptStatement& s : parseScript(o, m_t.file)) {
+        for (const ScriptStatement& s : o.statements) {
             if (s.sumBand.isEmpty()) {
                 m_scriptVars.insert(s.variable.toLower(), lookup(s.expression));
                 continue;
@@ -427,7 +426,8 @@ private:
             p.x = int(m_left) + int(std::floor((m_right - m_left - o.w) / 2.0));
             break;
         }
-        if (o.kind != FormObject::Kind::Text)
+        const bool symbol = o.kind == FormObject::Kind::Pdf417;
+        if (o.kind != FormObject::Kind::Text && !symbol)
             return p;
         const double width = o.w - 4;
         for (const QString& line : o.lines) {
@@ -435,7 +435,7 @@ private:
             text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
             const QStringList paragraphs = text.split(QLatin1Char('\n'));
             for (const QString& para : paragraphs) {
-                if (o.font.isPdf417()) {
+                if (symbol) {
                     if (!para.isEmpty())
                         p.lines << para;
                     continue;
@@ -448,9 +448,9 @@ private:
                 }
             }
         }
-        if (o.font.isPdf417() && p.lines.isEmpty())
+        if (symbol && p.lines.isEmpty())
             return p;
-        if (o.stretch && (o.wordWrap || o.font.isPdf417()))
+        if (o.stretch && (o.wordWrap || symbol))
             p.h = qMax(o.h, 1 + int(p.lines.size()) * linePitch(o.font, o.lineSpacing));
         return p;
     }
@@ -492,6 +492,7 @@ private:
             emitBarcode(o, x, y, h);
             return;
         case FormObject::Kind::Text:
+        case FormObject::Kind::Pdf417:
             break;
         }
         const int pitch = linePitch(o.font, o.lineSpacing);
@@ -510,7 +511,7 @@ private:
             addLine(x + w, y, x + w, y + h, o.frameWidth);
         if (p.lines.isEmpty())
             return;
-        if (o.font.isPdf417()) {
+        if (o.kind == FormObject::Kind::Pdf417) {
             Primitive pr;
             pr.type = Primitive::Type::Pdf417;
             pr.rect = QRectF(x + 2, y + 1, w - 4, h - 1);
