@@ -1,6 +1,6 @@
 // The preview window on a real (offscreen) event loop.
 #include "core/apperror.h"
-#include "forms/preview.h"
+#include "gui/preview.h"
 #include "forms/renderer.h"
 
 #include <QAction>
@@ -216,20 +216,22 @@ void TestPreview::progressWindowCancels() {
                     p->cancel();
                 }
     };
-    // The cancelled preparation ends in an error box; close it when it shows.
-    QString shown;
+    // The cancelled preparation ends in the application's error box; close it when it shows.
+    QString shown, caption;
     QTimer closer;
     connect(&closer, &QTimer::timeout, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
                 shown = box->text();
+                caption = box->windowTitle();
                 box->accept();
             }
     });
     closer.start(10);
     QVERIFY(!showReport(r));
     QVERIFY(sawProgress);
-    QCOMPARE(shown, QStringLiteral("Подготовка отчёта прервана"));
+    QCOMPARE(shown, QStringLiteral("Подготовка отчёта прервана."));
+    QCOMPARE(caption, QStringLiteral("Тарвик"));
     QCOMPARE(r.preparedSheetCount(), 0);
 }
 

@@ -1,7 +1,8 @@
-#include "forms/preview.h"
+#include "gui/preview.h"
 
 #include "core/apperror.h"
 #include "forms/renderer.h"
+#include "gui/errorbox.h"
 
 #include <QAction>
 #include <QApplication>
@@ -318,7 +319,7 @@ void PreviewDialog::onLoad() {
     try {
         loadFrom(file);
     } catch (const AppError& e) {
-        QMessageBox::critical(this, windowTitle(), e.message());
+        ErrorBox::show(e.message(), this);
     }
 }
 
@@ -336,7 +337,7 @@ void PreviewDialog::onSave() {
     try {
         saveTo(file);
     } catch (const AppError& e) {
-        QMessageBox::critical(this, windowTitle(), e.message());
+        ErrorBox::show(e.message(), this);
     }
 }
 
@@ -348,7 +349,7 @@ void PreviewDialog::onPrint() {
     try {
         printOn(printer);
     } catch (const AppError& e) {
-        QMessageBox::critical(this, windowTitle(), e.message());
+        ErrorBox::show(e.message(), this);
     }
 }
 
@@ -394,7 +395,7 @@ bool showReport(Report& report, QWidget* parent) {
     } catch (const AppError& e) {
         report.onProgress = savedProgress;
         progress.reset();
-        QMessageBox::critical(parent, report.title(), e.message());
+        ErrorBox::show(e.message(), parent);
         return false;
     }
     report.onProgress = savedProgress;
