@@ -28,6 +28,7 @@ struct Sheet {
     QSizeF sizeMm;
     QSize sizeUnits;
     std::vector<Primitive> items;
+    QStringList bands; // the bands printed on the sheet, in order, once each (not saved)
 
     // The sheet's text, one text item a line, for searching.
     QString plainText() const;

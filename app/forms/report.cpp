@@ -383,6 +383,8 @@ private:
         }
         for (const Placed& p : placed)
             emitObject(p, m_cursor);
+        if (!m_sheet->bands.contains(band.name))
+            m_sheet->bands << band.name;
         m_cursor += height;
         for (Sum& s : m_sums)
             if (s.overBand.compare(band.name, Qt::CaseInsensitive) == 0)
