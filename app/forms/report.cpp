@@ -565,6 +565,15 @@ private:
     void emitBarcode(const FormObject& o, double x, double y, double h) {
         const Code128::Symbol sym = Code128::encodeSetC(o.lines.value(0));
         const double barHeight = o.showText ? h - 14 : h;
+        // A symbol wider than its object is centred on the object and kept within the
+        // printable limits where it fits between them; a narrower one starts at the object's
+        // left edge.
+        const double width = double(Code128::modules(sym)) * o.moduleWidth;
+        if (width > o.w) {
+            x += std::floor((o.w - width) / 2);
+            if (width <= m_right - m_left)
+                x = qBound(m_left, x, m_right - width);
+        }
         double cx = x;
         for (int i = 0; i < sym.widths.size(); ++i) {
             const double wd = sym.widths[i] * o.moduleWidth;
@@ -580,8 +589,7 @@ private:
             FontSpec f;
             f.name = QStringLiteral("Courier New");
             f.size = 12 * 72.0 / 96.0;
-            const double symbolWidth = cx - x;
-            addText(x + (symbolWidth - textWidth(f, sym.digits)) / 2, y + h - 12 + fontAscent(f),
+            addText(x + (width - textWidth(f, sym.digits)) / 2, y + h - 12 + fontAscent(f),
                     sym.digits, f);
         }
     }
