@@ -54,6 +54,44 @@ QString Regional::formatNumber(double value) const {
     return s;
 }
 
+std::optional<double> Regional::parseNumber(const QString& text) const {
+    const QString t = text.trimmed();
+    QString plain; // the same number in the C form
+    qsizetype i = 0;
+    const auto isDigit = [&](qsizetype at) {
+        return at < t.size() && t[at] >= QLatin1Char('0') && t[at] <= QLatin1Char('9');
+    };
+    if (i < t.size() && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
+        plain += t[i++];
+    int digits = 0;
+    for (; isDigit(i); ++i, ++digits)
+        plain += t[i];
+    if (i < t.size() && t[i] == decimalSeparator) {
+        plain += QLatin1Char('.');
+        for (++i; isDigit(i); ++i, ++digits)
+            plain += t[i];
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (i < t.size() && (t[i] == QLatin1Char('e') || t[i] == QLatin1Char('E'))) {
+        plain += QLatin1Char('e');
+        ++i;
+        if (i < t.size() && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
+            plain += t[i++];
+        if (!isDigit(i))
+            return std::nullopt;
+        for (; isDigit(i); ++i)
+            plain += t[i];
+    }
+    if (i != t.size())
+        return std::nullopt;
+    bool ok = false;
+    const double value = plain.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
 QString Regional::formatGrouped2(double value) const {
     const double rounded = std::round(value * 100.0) / 100.0;
     QString s = QString::number(std::fabs(rounded), 'f', 2);

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QString>
+#include <optional>
 
 class Regional {
 public:
@@ -24,6 +25,11 @@ public:
     // The general number form: shortest, up to 15 significant digits, the decimal separator,
     // no thousands separator; exponent form ("1E20", "1,5E-7") for very large or small values.
     QString formatNumber(double value) const;
+    // A number typed by the user: blanks around it, an optional sign, digits with at most one
+    // decimal separator (the regional one; no thousands separator) and an optional exponent
+    // ("1,5E3"). nullopt for anything else: an empty text, a lone sign, letters, a value out
+    // of the double's range.
+    std::optional<double> parseNumber(const QString& text) const;
     // Thousands grouped with the thousands separator, exactly two decimals, a decimal comma.
     QString formatGrouped2(double value) const;
 };
