@@ -11,6 +11,12 @@ const QList<Command>& commands() {
          "pdf417 [--ecc L] [--columns N] [--rows R] --out FILE.pdf|FILE.png TEXT...: "
          "напечатать символы PDF417 на листах штрих-кода",
          cmdPdf417, true},
+        {"waybill",
+         "waybill [--db FILE] --contract N --recipient ID --type torg12|barcode --number TEXT "
+         "[--date dd.MM.yyyy] [--ship ROW=QTY]... [--pack ROW=TEXT]... [--per-place ROW=QTY]... "
+         "[--gross ROW=MASS]... [--serials \"ROW=S1;S2;...\"]... --out FILE.pdf|FILE.png|FILE.trp: "
+         "напечатать накладную",
+         cmdWaybill, true},
     };
     return list;
 }
