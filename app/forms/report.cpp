@@ -287,6 +287,7 @@ private:
         m_out.sheets.emplace_back();
         m_sheet = &m_out.sheets.back();
         m_sheet->sizeMm = m_page->sizeMm();
+        m_sheet->paperSource = m_page->paperSource;
         m_sheet->sizeUnits = m_page->sizeUnits();
         m_cursor = m_top;
         if (m_report.onBeginPage)
