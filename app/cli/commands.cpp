@@ -12,7 +12,7 @@ const QList<Command>& commands() {
          "напечатать символы PDF417 на листах штрих-кода",
          cmdPdf417, true},
         {"waybill",
-         "waybill [--db FILE] --contract N --recipient ID --type torg12|barcode --number TEXT "
+         "waybill [--db FILE] --contract N --recipient ID --type torg12|1t|barcode --number TEXT "
          "[--date dd.MM.yyyy] [--ship ROW=QTY]... [--pack ROW=TEXT]... [--per-place ROW=QTY]... "
          "[--gross ROW=MASS]... [--serials \"ROW=S1;S2;...\"]... --out FILE.pdf|FILE.png|FILE.trp: "
          "напечатать накладную",

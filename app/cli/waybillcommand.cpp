@@ -100,7 +100,7 @@ int cmdWaybill(const QStringList& args) {
                 QStringLiteral("N"));
     a.addOption(QStringLiteral("recipient"), QStringLiteral("получатель (tarvik recipients)"),
                 QStringLiteral("ID"));
-    a.addOption(QStringLiteral("type"), QStringLiteral("torg12 или barcode"),
+    a.addOption(QStringLiteral("type"), QStringLiteral("torg12, 1t или barcode"),
                 QStringLiteral("TYPE"));
     a.addOption(QStringLiteral("number"), QStringLiteral("номер документа"),
                 QStringLiteral("TEXT"));
@@ -127,10 +127,12 @@ int cmdWaybill(const QStringList& args) {
         Docs::WaybillInput in;
         if (type == QLatin1String("torg12"))
             in.type = Docs::Torg12;
+        else if (type == QLatin1String("1t"))
+            in.type = Docs::OneT;
         else if (type == QLatin1String("barcode"))
             in.type = Docs::BarcodeOnly;
         else
-            throw AppError(QStringLiteral("--type: ожидается torg12 или barcode"));
+            throw AppError(QStringLiteral("--type: ожидается torg12, 1t или barcode"));
         in.number = a.value(QStringLiteral("number"));
         checkDocumentNumber(in.number);
         in.date = QDate::currentDate();

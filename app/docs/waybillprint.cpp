@@ -38,6 +38,15 @@ Forms::Report& WaybillPrinter::frTorg12() {
     return *m_frTorg12;
 }
 
+Forms::Report& WaybillPrinter::fr1T() {
+    if (!m_fr1T) {
+        m_fr1T = std::make_unique<Forms::Report>(Forms::Report::load(QStringLiteral("fr1T")));
+        m_fr1T->setDataset(QStringLiteral("frUserDataset1"), &m_frUserDataset1);
+        m_fr1T->onBeginPage = [this](int sheet) { frTorg12BeginPage(sheet); };
+    }
+    return *m_fr1T;
+}
+
 Forms::Report& WaybillPrinter::frBarCode() {
     if (!m_frBarCode) {
         m_frBarCode =
@@ -187,6 +196,8 @@ Forms::Report* WaybillPrinter::print(const WaybillInput& input, const TContDataL
         switch (input.type) {
         case Torg12:
             return printTable(frTorg12(), 2, 1);
+        case OneT:
+            return printTable(fr1T(), 3, 2);
         case BarcodeOnly:
             prepare(frBarCode());
             m_onSheets = int(m_barcodes.BarcodeChunks.size());
@@ -196,9 +207,10 @@ Forms::Report* WaybillPrinter::print(const WaybillInput& input, const TContDataL
         }
     } catch (...) {
         // Nothing half-built is shown: the symbol pages of a failed print go at once.
-        if (m_frTorg12)
-            while (m_frTorg12->pageCount() > 2)
-                m_frTorg12->deletePage(m_frTorg12->pageCount() - 1);
+        for (const auto& [report, kept] : {std::pair{m_frTorg12.get(), 2}, {m_fr1T.get(), 3}})
+            if (report)
+                while (report->pageCount() > kept)
+                    report->deletePage(report->pageCount() - 1);
         throw;
     }
 }

@@ -70,11 +70,13 @@ public:
 
     // The reports, loaded from their templates at first use.
     Forms::Report& frTorg12();
+    Forms::Report& fr1T();
     Forms::Report& frBarCode();
 
 private:
     void setHeaderVariables(const WaybillInput& input);
     void frUserDataset1First();
+    // Also fr1TBeginPage: both reports start their sheets the same way.
     void frTorg12BeginPage(int sheet);
     void frBarCodeManualBuild(Forms::ReportBuilder& builder);
     Forms::Report* printTable(Forms::Report& report, int keptPages, int closingSheets);
@@ -82,6 +84,7 @@ private:
     void prepare(Forms::Report& report);
 
     std::unique_ptr<Forms::Report> m_frTorg12;
+    std::unique_ptr<Forms::Report> m_fr1T;
     std::unique_ptr<Forms::Report> m_frBarCode;
     Forms::UserDataset m_frUserDataset1;
     Pdf417Settings m_settings;
