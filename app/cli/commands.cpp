@@ -17,6 +17,8 @@ const QList<Command>& commands() {
          "[--gross ROW=MASS]... [--serials \"ROW=S1;S2;...\"]... --out FILE.pdf|FILE.png|FILE.trp: "
          "напечатать накладную",
          cmdWaybill, true},
+        {"decode", "decode [--raw|--json] FILE...: прочитать штрих-коды накладной или этикетки",
+         cmdDecode, true},
     };
     return list;
 }

@@ -18,6 +18,7 @@ int cmdList(const QStringList& args);
 int cmdImport(const QStringList& args);
 int cmdPdf417(const QStringList& args);
 int cmdWaybill(const QStringList& args);
+int cmdDecode(const QStringList& args);
 
 // Every command, in the order the usage text lists them.
 const QList<Command>& commands();

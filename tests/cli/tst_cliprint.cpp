@@ -5,6 +5,9 @@
 #include "symbolread.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -76,6 +79,41 @@ private slots:
                  qPrintable(payload));
         QVERIFY2(payload.contains(QStringLiteral("#2,5#")), qPrintable(payload));
         QVERIFY2(payload.contains(QStringLiteral("#SN-001;SN-002;#")), qPrintable(payload));
+    }
+
+    // tarvik decode on the PDF of tarvik waybill gives back the shipment; the fields of its
+    // table and of --json are those given.
+    void decodeWaybillPdf() {
+        const QString pdf = m_dir.filePath("decode.pdf");
+        TarvikRun r =
+            runTarvik(base() + QStringList{"--type", "barcode", "--number", "Б-7", "--ship", "2=3",
+                                           "--serials", "2=K1;K2", "--out", pdf});
+        QCOMPARE(r.code, 1); // a Cyrillic number is refused first
+        r = runTarvik(base() + QStringList{"--type", "barcode", "--number", "N-7", "--date",
+                                           "01.02.2026", "--ship", "2=3", "--serials", "2=K1;K2",
+                                           "--out", pdf});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        r = runTarvik({"decode", pdf});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY2(r.out.contains(QStringLiteral("Документ:\tN-7 от 01.02.2026")), qPrintable(r.out));
+        const QStringList lines = r.out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 5); // contract, document, recipient, the titles, one item
+        QVERIFY2(lines.last().endsWith(QStringLiteral("\t3\t") + lines.last().section('\t', 3, 3) +
+                                       QStringLiteral("\tK1, K2")),
+                 qPrintable(lines.last()));
+        r = runTarvik({"decode", "--json", pdf});
+        QCOMPARE(r.code, 0);
+        const QJsonObject j = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        QCOMPARE(j.value("number").toString(), QStringLiteral("N-7"));
+        QCOMPARE(j.value("items").toArray().size(), 1);
+        QCOMPARE(j.value("items").toArray().at(0).toObject().value("serials").toArray().size(), 2);
+        // A file with no symbols is not a complete document.
+        QImage blank(200, 200, QImage::Format_RGB32);
+        blank.fill(Qt::white);
+        blank.save(m_dir.filePath("blank.png"));
+        r = runTarvik({"decode", m_dir.filePath("blank.png")});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("ни одного символа")), qPrintable(r.err));
     }
 
     void refusals_data() {
