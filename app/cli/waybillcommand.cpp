@@ -191,9 +191,10 @@ int cmdWaybill(const QStringList& args) {
             Forms::writePng(prepared, out, 300);
         else
             prepared.save(out);
-        Cli::out() << QStringLiteral("Листов: %1, символов PDF417: %2\n")
+        Cli::out() << QStringLiteral("Листов: %1, символов PDF417: %2\n%3\n")
                           .arg(prepared.sheets.size())
-                          .arg(printer.barcodes().BarcodeChunks.size());
+                          .arg(printer.barcodes().BarcodeChunks.size())
+                          .arg(Docs::checkedNote(printer.symbolsChecked()));
         c.dbTarvik.close();
         return 0;
     });

@@ -192,19 +192,26 @@ Forms::Report* WaybillPrinter::print(const WaybillInput& input, const TContDataL
     m_type = input.type;
     m_nds = input.values.nds;
     m_onSheets = 0;
+    m_checked = 0;
     try {
+        Forms::Report* report = nullptr;
         switch (input.type) {
         case Torg12:
-            return printTable(frTorg12(), 2, 1);
+            report = printTable(frTorg12(), 2, 1);
+            break;
         case OneT:
-            return printTable(fr1T(), 3, 2);
+            report = printTable(fr1T(), 3, 2);
+            break;
         case BarcodeOnly:
             prepare(frBarCode());
             m_onSheets = int(m_barcodes.BarcodeChunks.size());
-            return &frBarCode();
+            report = &frBarCode();
+            break;
         default:
             return nullptr;
         }
+        m_checked = checkWaybillSymbols(report->prepared(), m_barcodes, symbolHook);
+        return report;
     } catch (...) {
         // Nothing half-built is shown: the symbol pages of a failed print go at once.
         for (const auto& [report, kept] : {std::pair{m_frTorg12.get(), 2}, {m_fr1T.get(), 3}})

@@ -6,6 +6,7 @@
 #include "core/contractreader.h"
 #include "core/payload.h"
 #include "core/waybill.h"
+#include "docs/symbolcheck.h"
 #include "forms/pdf417converter.h"
 #include "forms/report.h"
 
@@ -56,17 +57,22 @@ public:
 
     // Called after each prepared sheet with the count so far; returning false cancels.
     std::function<bool(int)> onProgress;
+    // Handed each symbol's image before it is read back (tests spoil one on purpose).
+    SymbolImageHook symbolHook;
 
-    // Runs the print sequence up to the last preparation and returns the report to show, or
-    // nullptr when nothing prints (no items, or a type typed instead of chosen). The items must
-    // outlive the report's next preparation. Errors (a symbol that cannot be made, a cancelled
-    // preparation) travel on with nothing half-built left to show.
+    // Runs the print sequence up to the last preparation, reads every symbol of the prepared
+    // report back, and returns the report to show, or nullptr when nothing prints (no items, or
+    // a type typed instead of chosen). The items must outlive the report's next preparation.
+    // Errors (a symbol that cannot be made or does not read back, a cancelled preparation)
+    // travel on with nothing half-built left to show.
     Forms::Report* print(const WaybillInput& input, const TContDataList& items);
 
     // The symbols of the last print.
     const BarcodeText& barcodes() const { return m_barcodes; }
     // How many symbols the last table report showed on its own sheets.
     int symbolsOnSheets() const { return m_onSheets; }
+    // How many symbols the last print read back.
+    int symbolsChecked() const { return m_checked; }
 
     // The reports, loaded from their templates at first use.
     Forms::Report& frTorg12();
@@ -93,6 +99,7 @@ private:
     int m_type = Torg12;
     int m_nds = 0;
     int m_onSheets = 0;
+    int m_checked = 0;
 };
 
 } // namespace Docs

@@ -1,5 +1,6 @@
 // The waybill print sequence: row variables, what prints nothing, and every symbol of a printed
 // waybill read back by an independent decoder and put together again.
+#include "core/apperror.h"
 #include "core/cp1251.h"
 #include "docs/waybillprint.h"
 #include "forms/renderer.h"
@@ -73,6 +74,7 @@ private slots:
     void rowVariables();
     void nothingToPrint();
     void barcodeSheetsReadBack();
+    void spoiledSymbolStopsThePrint();
 };
 
 void TestWaybillPrint::rowVariables_data() {
@@ -128,6 +130,7 @@ void TestWaybillPrint::barcodeSheetsReadBack() {
         QStringLiteral("Поставка перевязочных средств#A-7/1-05.03.2026#05.03.2026#R-2101#")));
     const auto& sheets = report->prepared().sheets;
     QCOMPARE(int(sheets.size()), 3);
+    QCOMPARE(printer.symbolsChecked(), 3); // the print read its own symbols back
     QList<QByteArray> read;
     for (std::size_t i = 0; i < sheets.size(); ++i) {
         QCOMPARE(sheets[i].sizeMm, QSizeF(72, 50));
@@ -139,6 +142,25 @@ void TestWaybillPrint::barcodeSheetsReadBack() {
     }
     std::reverse(read.begin(), read.end()); // order does not matter to the reader
     QCOMPARE(reassemble(read), b.BarcodePayload);
+}
+
+// A symbol that does not read back is an error, not a document shown with wrong codes.
+void TestWaybillPrint::spoiledSymbolStopsThePrint() {
+    Docs::WaybillPrinter printer;
+    printer.symbolHook = [](QImage& image, int symbol) {
+        if (symbol == 1)
+            image.fill(Qt::white);
+    };
+    try {
+        printer.print(input(Docs::BarcodeOnly), shippedItems(40, 2));
+        QFAIL("the print went on");
+    } catch (const AppError& e) {
+        QVERIFY2(e.message().contains(QStringLiteral("не читается")), qPrintable(e.message()));
+    }
+    // Without the spoiling, the same printer prints again.
+    printer.symbolHook = nullptr;
+    QVERIFY(printer.print(input(Docs::BarcodeOnly), shippedItems(40, 2)));
+    QCOMPARE(printer.symbolsChecked(), int(printer.barcodes().BarcodeChunks.size()));
 }
 
 QTEST_MAIN(TestWaybillPrint)
