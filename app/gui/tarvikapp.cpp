@@ -11,7 +11,9 @@
 #include "gui/uSettings.h"
 
 #include <QDir>
+#include <QLibraryInfo>
 #include <QSocketNotifier>
+#include <QTranslator>
 
 #include <QFont>
 #include <QScreen>
@@ -47,6 +49,17 @@ QString startupDatabaseName(const QStringList& arguments) {
     if (arguments.size() > 1 && !arguments.at(1).isEmpty())
         return arguments.at(1);
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Tarvik.gdb"));
+}
+
+void installQtTranslations() {
+    // The interface is Russian whatever the system's language: Qt's own texts (the standard
+    // buttons, the file and print dialogs, the text fields' menus) follow it.
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QStringLiteral("qtbase_ru"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
 }
 
 static void centre(QWidget* w) {
@@ -119,6 +132,7 @@ void closeMainWindowOnSignals(int, QObject*) {}
 int runTarvik(int argc, char** argv) {
     const int quitSignals = blockQuitSignals(); // before any thread is started
     TarvikApplication app(argc, argv);
+    installQtTranslations();
     FirebirdEnv::setup();
     createForms(startupDatabaseName(QCoreApplication::arguments()));
     closeMainWindowOnSignals(quitSignals, &app);
