@@ -477,7 +477,10 @@ private:
         const bool symbol = o.kind == FormObject::Kind::Pdf417;
         if (o.kind != FormObject::Kind::Text && !symbol)
             return p;
-        const double width = o.w - 4;
+        // Lines are laid out between the inner gaps, but a line breaks only when it is wider
+        // than the whole object: our metrics run a little wider than the ones the forms were
+        // drawn with, and a heading that fitted its box must not fall onto a second line.
+        const double wrapWidth = o.w;
         for (const QString& line : o.lines) {
             QString text = expand(line, o);
             text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -489,7 +492,7 @@ private:
                     continue;
                 }
                 const QStringList wrapped =
-                    o.wordWrap ? wrapParagraph(para, o.font, width) : QStringList{para};
+                    o.wordWrap ? wrapParagraph(para, o.font, wrapWidth) : QStringList{para};
                 for (int i = 0; i < wrapped.size(); ++i) {
                     p.lines << wrapped[i];
                     p.paragraphEnds << (i == wrapped.size() - 1);
@@ -616,6 +619,9 @@ private:
                 cx = left + (width - lw) / 2;
             else if (o.hAlign == HAlign::Right)
                 cx = left + width - lw;
+            // A line that takes up the inner gaps stays inside the object.
+            if (lw <= w)
+                cx = qMax(x, qMin(cx, x + w - lw));
             addText(cx, baseline, line, o.font);
         }
     }
