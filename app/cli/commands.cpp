@@ -11,6 +11,11 @@ const QList<Command>& commands() {
          "pdf417 [--ecc L] [--columns N] [--rows R] --out FILE.pdf|FILE.png TEXT...: "
          "напечатать символы PDF417 на листах штрих-кода",
          cmdPdf417, true},
+        {"label",
+         "label [--db FILE] --contract N --recipient ID --row R|all --per-package QTY|ROW=QTY "
+         "--kind transport|consumer --out FILE.pdf|FILE.png: напечатать этикетку строки "
+         "контракта",
+         cmdLabel, true},
     };
     return list;
 }

@@ -17,6 +17,7 @@ int cmdCreateDb(const QStringList& args);
 int cmdList(const QStringList& args);
 int cmdImport(const QStringList& args);
 int cmdPdf417(const QStringList& args);
+int cmdLabel(const QStringList& args);
 
 // Every command, in the order the usage text lists them.
 const QList<Command>& commands();
