@@ -19,6 +19,11 @@ const QList<Command>& commands() {
          cmdWaybill, true},
         {"decode", "decode [--raw|--json] FILE...: прочитать штрих-коды накладной или этикетки",
          cmdDecode, true},
+        {"label",
+         "label [--db FILE] --contract N --recipient ID --row R|all --per-package QTY|ROW=QTY "
+         "--kind transport|consumer --out FILE.pdf|FILE.png: напечатать этикетку строки "
+         "контракта",
+         cmdLabel, true},
     };
     return list;
 }
