@@ -29,6 +29,8 @@ TarvikApplication::TarvikApplication(int& argc, char** argv) : QApplication(argc
     setApplicationName(QStringLiteral("Тарвик"));
     setApplicationDisplayName(QStringLiteral("Тарвик"));
     setApplicationVersion(QStringLiteral(TARVIK_VERSION));
+    setDesktopFileName(QStringLiteral("tarvik"));
+    setWindowIcon(applicationIcon());
 }
 
 bool TarvikApplication::notify(QObject* receiver, QEvent* event) {
