@@ -111,21 +111,22 @@ void WaybillPrinter::frUserDataset1First() {
     v.set(QStringLiteral("brutto"), d.brutto);
 }
 
-QString WaybillPrinter::convertChunk(int i) {
-    return ConvertChunk(m_barcodes.BarcodeChunks, i, m_settings);
+QString WaybillPrinter::convertChunk(int i, const Pdf417Room& room) {
+    // Widened, where it must be, for the room of the object that prints it.
+    return ConvertChunk(m_barcodes.BarcodeChunks, i, m_settings, room);
 }
 
 void WaybillPrinter::frTorg12BeginPage(int sheet) {
-    Forms::Variables::global().set(QStringLiteral("code"), sheet < m_barcodes.BarcodeChunks.size()
-                                                               ? convertChunk(sheet)
-                                                               : QString());
+    const bool has = sheet < m_barcodes.BarcodeChunks.size();
+    Forms::Variables::global().set(QStringLiteral("code"),
+                                   has ? convertChunk(sheet, m_sheetRoom) : QString());
 }
 
 void WaybillPrinter::frBarCodeManualBuild(Forms::ReportBuilder& b) {
     const int n = int(m_barcodes.BarcodeChunks.size());
     for (int i = 0; i < n; ++i) {
         m_settings.second = 7;
-        Forms::Variables::global().set(QStringLiteral("code"), convertChunk(i));
+        Forms::Variables::global().set(QStringLiteral("code"), convertChunk(i, m_sheetRoom));
         b.showBand(QStringLiteral("MasterHeader1"));
         if (i < n - 1)
             b.newPage();
@@ -155,6 +156,7 @@ QString symbolBand(Forms::Report& report) {
 Forms::Report* WaybillPrinter::printTable(Forms::Report& report, int keptPages, int closingSheets) {
     while (report.pageCount() > keptPages)
         report.deletePage(report.pageCount() - 1);
+    m_sheetRoom = report.symbolRoom(QStringLiteral("mPdf"));
     prepare(report);
     // Only the sheets that print the symbol's band show their symbol; the others (the closing
     // sheets, or totals moved onto a sheet of their own) would lose it. Those sheets lead the
@@ -173,8 +175,10 @@ Forms::Report* WaybillPrinter::printTable(Forms::Report& report, int keptPages, 
             report.addPage().landscape = true;
             page = report.pageCount() - 1;
         }
-        report.addTextObject(page, appendedSymbolRect(j), QStringLiteral("Code PDF417"), 8,
-                             Forms::HAlign::Center, -7, convertChunk(k));
+        Forms::FormObject& o =
+            report.addTextObject(page, appendedSymbolRect(j), QStringLiteral("Code PDF417"), 8,
+                                 Forms::HAlign::Center, -7, QString());
+        o.setText(convertChunk(k, report.symbolRoom(o.name)));
     }
     prepare(report);
     return &report;
@@ -203,6 +207,7 @@ Forms::Report* WaybillPrinter::print(const WaybillInput& input, const TContDataL
             report = printTable(fr1T(), 3, 2);
             break;
         case BarcodeOnly:
+            m_sheetRoom = frBarCode().symbolRoom(QStringLiteral("Memo1"));
             prepare(frBarCode());
             m_onSheets = int(m_barcodes.BarcodeChunks.size());
             report = &frBarCode();

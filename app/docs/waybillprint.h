@@ -86,7 +86,7 @@ private:
     void frTorg12BeginPage(int sheet);
     void frBarCodeManualBuild(Forms::ReportBuilder& builder);
     Forms::Report* printTable(Forms::Report& report, int keptPages, int closingSheets);
-    QString convertChunk(int i);
+    QString convertChunk(int i, const Pdf417Room& room);
     void prepare(Forms::Report& report);
 
     std::unique_ptr<Forms::Report> m_frTorg12;
@@ -94,6 +94,7 @@ private:
     std::unique_ptr<Forms::Report> m_frBarCode;
     Forms::UserDataset m_frUserDataset1;
     Pdf417Settings m_settings;
+    Pdf417Room m_sheetRoom; // the room of the symbol object on the report's own sheets
     BarcodeText m_barcodes;
     const TContDataList* m_items = nullptr;
     int m_type = Torg12;
