@@ -268,9 +268,14 @@ QImage drawApplicationIcon(int size) {
     p.setBrush(QColor(20, 20, 20));
     const double module = 16.0 / 24;
     for (int r = 0; r < 3; ++r) {
-        for (int m = 0; m < 24; ++m) {
+        // each bar in one piece, so that it stays solid at the small sizes
+        for (int m = 0; m < 24;) {
+            int end = m;
+            while (end < 24 && rows[r][end] == rows[r][m])
+                ++end;
             if (rows[r][m] == '1')
-                p.drawRect(QRectF(8 + m * module, 16.5 + r * 3.6, module, 3.2));
+                p.drawRect(QRectF(8 + m * module, 16.5 + r * 3.6, (end - m) * module, 3.2));
+            m = end;
         }
     }
     return img;

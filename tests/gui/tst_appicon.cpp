@@ -28,7 +28,7 @@ void TestAppIcon::sizes() {
     QCOMPARE(at(0, 0).alpha(), 0);
     QCOMPARE(at(4.5, 20).alpha(), 255);
     QVERIFY(at(4.5, 20).red() > at(4.5, 20).blue());
-    QVERIFY(at(8.3, 18).lightness() < 80);
+    QVERIFY(at(8.3, 21).lightness() < 80);
     QVERIFY(at(16, 14.5).lightness() > 200);
 }
 
