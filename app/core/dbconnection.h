@@ -28,5 +28,15 @@ public:
     void beginWrite();
 };
 
-// Tarvik.gdb next to the executable: the database of a start without one named.
+// The database of a start without one named. Tarvik.gdb in programDir where that file exists,
+// or where the folder is writable and is not one of the system's own (under /usr); otherwise
+// Tarvik.gdb in homeDir.
+QString defaultDatabasePath(const QString& programDir, const QString& homeDir);
+// The rule for this program: its own folder, and tarvik in the user's data folder
+// ($XDG_DATA_HOME, normally ~/.local/share).
 QString defaultDatabasePath();
+// The user's folder of the rule above.
+QString homeDatabaseDir();
+// defaultDatabasePath(), created empty first when it is the one in the user's data folder and
+// does not exist yet (the first start of an installed program). Raises DbError.
+QString defaultDatabase();
