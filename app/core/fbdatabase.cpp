@@ -138,6 +138,9 @@ QString sentenceFor(const StatusCodes& s) {
         return QStringLiteral("Такая запись уже есть в базе данных.");
     if (anyOf(s, {isc_read_only_database, isc_no_priv}))
         return QStringLiteral("Нет прав на запись в базу данных.");
+    if (anyOf(s, {isc_already_opened}))
+        return QStringLiteral("Файл базы данных занят: его держит открытым сервер Firebird в "
+                              "режиме, несовместимом с этой программой.");
     if (anyOf(s, {isc_lock_dir_access}))
         return QStringLiteral("Нет доступа к каталогу блокировок базы данных.");
     if (anyOf(s, {isc_io_error, isc_io_open_err, isc_io_create_err, isc_io_read_err,
@@ -156,6 +159,7 @@ QString sentenceFor(const StatusCodes& s) {
             return QStringLiteral("На диске не хватает места для базы данных.");
         case EAGAIN:
         case EBUSY:
+        case ETXTBSY:
             return QStringLiteral("Файл базы данных занят другой программой.");
         case EISDIR:
             return QStringLiteral("Указан каталог, а не файл базы данных.");
@@ -957,6 +961,14 @@ void FbQuery::execSql() {
         m_statement->execute(st, m_tr.handle(), m_inMeta.get(), input, m_outMeta.get(),
                              m_outBuffer.data());
         m_rowsAffected = qint64(m_statement->getAffectedRecords(st));
+    });
+}
+
+QString FbQuery::plan() {
+    ensureReady();
+    return guarded([&](ThrowStatusWrapper* st) {
+        const char* text = m_statement->getPlan(st, false);
+        return text ? decodeMessage(QByteArray(text)) : QString();
     });
 }
 

@@ -203,6 +203,10 @@ public:
     int fieldIndex(const QString& name) const;
     QVariant value(int row, int column) const;
 
+    // How the server runs the prepared statement (prepares it first), e.g.
+    // "PLAN (CONTRACT ORDER IX_CONTRACT_NUMBER_DESC)".
+    QString plan();
+
     // Rows changed by the last execSql.
     qint64 rowsAffected() const { return m_rowsAffected; }
 
