@@ -131,7 +131,8 @@ QString sentenceFor(const StatusCodes& s) {
     if (anyOf(s, {isc_lock_timeout}))
         return QStringLiteral("Данные заняты другим пользователем: время ожидания истекло.");
     if (anyOf(s, {isc_update_conflict}))
-        return QStringLiteral("Другой пользователь изменил эти же данные одновременно с вами.");
+        // Also what the engine reports for a row whose lock wait timed out.
+        return QStringLiteral("Эти же данные одновременно изменяет другой пользователь.");
     if (anyOf(s, {isc_deadlock, isc_lock_conflict}))
         return QStringLiteral("Данные заняты другим пользователем.");
     if (anyOf(s, {isc_unique_key_violation, isc_no_dup}))
