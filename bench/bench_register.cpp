@@ -1,8 +1,9 @@
 // The cost of a large register to the import: a small contract (the sample file) imported into
 // a database that holds CONTRACTS contracts, with and without the descending index on
 // CONTRACT NUMBER that answers the import's "max(number)". Also that statement alone.
+// With TARVIK (the executable), also "tarvik import" as a process, start-up included.
 // Each figure is the median of ROUNDS imports. Prints figures only.
-// Usage: bench_register [CONTRACTS] [ROUNDS]
+// Usage: bench_register [CONTRACTS] [ROUNDS] [TARVIK]
 #include "core/catalogue.h"
 #include "core/contractimport.h"
 #include "core/contractreader.h"
@@ -11,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -86,19 +88,36 @@ Figures measure(const QString& path, int rounds, const ContractContent& c) {
     return f;
 }
 
+// Median wall time of `rounds` command-line imports; -1 when one fails.
+double measureProcess(const QString& tarvik, const QString& path, int rounds) {
+    std::vector<double> runs;
+    for (int r = 0; r < rounds; ++r) {
+        QProcess p;
+        QElapsedTimer t;
+        t.start();
+        p.start(tarvik, {QStringLiteral("import"), QStringLiteral("--db"), path, kSample});
+        if (!p.waitForFinished(60000) || p.exitCode() != 0)
+            return -1;
+        runs.push_back(ms(t));
+    }
+    return median(runs);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int contracts = argc > 1 ? std::atoi(argv[1]) : 10000;
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 21;
+    const QString tarvik = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
     const ContractContent c = ReadContract(kSample);
     QTemporaryDir dir;
     std::printf("sample contract: %lld organisations and goods, %lld item lines; median of %d "
                 "imports\n",
                 static_cast<long long>(c.refItems.size()), static_cast<long long>(c.items.size()),
                 rounds);
-    std::printf("%-34s %12s %16s  %s\n", "register", "import, ms", "max(number), ms", "plan");
+    std::printf("%-34s %12s %16s %12s  %s\n", "register", "import, ms", "max(number), ms",
+                "process, ms", "plan");
     struct Case {
         const char* name;
         int contracts;
@@ -113,8 +132,9 @@ int main(int argc, char** argv) {
         const QString path = dir.filePath(QStringLiteral("r%1.gdb").arg(n++));
         prepare(path, k.contracts, k.index, c);
         const Figures f = measure(path, rounds, c);
-        std::printf("%-26s %7d %12.2f %16.3f  %s\n", k.name, k.contracts, f.importMs, f.maxMs,
-                    qPrintable(f.plan.simplified()));
+        const double process = tarvik.isEmpty() ? 0 : measureProcess(tarvik, path, rounds);
+        std::printf("%-26s %7d %12.2f %16.3f %12.1f  %s\n", k.name, k.contracts, f.importMs,
+                    f.maxMs, process, qPrintable(f.plan.simplified()));
     }
     return 0;
 }
