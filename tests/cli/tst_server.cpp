@@ -223,6 +223,25 @@ private slots:
         QCOMPARE(scalar(path, "SELECT count(*) FROM contract2").toInt(), 4 * 2 * positions);
     }
 
+    // A password the server does not know: said so, the client's words below it.
+    void wrongPassword() {
+        const QString path = m_dir.filePath("password.gdb");
+        QCOMPARE(tarvik(m_server, {"create-db", m_server.url(path)}).code, 0);
+        FbDatabase db;
+        db.setDatabaseName(m_server.url(path));
+        db.params() = QStringList{"user_name=SYSDBA", "password=wrong", "lc_ctype=WIN1251"};
+        try {
+            db.open();
+            QFAIL("opened");
+        } catch (const DbError& e) {
+            const QStringList lines = e.message().split('\n');
+            QVERIFY2(lines.size() >= 3, qPrintable(e.message()));
+            QCOMPARE(lines[1], QStringLiteral("Сервер базы данных не принял имя пользователя или "
+                                              "пароль."));
+            QVERIFY2(lines[2].contains("user name and password"), qPrintable(e.message()));
+        }
+    }
+
     // A server that does not run: a clear message, the client's words below it.
     void serverNotRunning() {
         const quint16 port = TestServer::freePort();
