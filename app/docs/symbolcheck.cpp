@@ -5,31 +5,52 @@
 #include "core/symbolscan.h"
 #include "forms/renderer.h"
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
+
 namespace Docs {
 
 int checkWaybillSymbols(const Forms::PreparedReport& report, const BarcodeText& expected,
                         const SymbolImageHook& hook) {
-    QStringList read;
-    int symbol = 0;
-    for (std::size_t sheet = 0; sheet < report.sheets.size(); ++sheet) {
-        for (const Forms::Primitive& p : report.sheets[sheet].items) {
-            if (p.type != Forms::Primitive::Type::Pdf417)
-                continue;
-            // Only the symbol's own rectangle is drawn, with a quiet zone round it.
-            QImage image = Forms::renderPrimitive(p, kCheckDpi, 6);
+    struct Job {
+        const Forms::Primitive* primitive;
+        int sheet;
+        QStringList texts;
+    };
+    std::vector<Job> jobs;
+    for (std::size_t sheet = 0; sheet < report.sheets.size(); ++sheet)
+        for (const Forms::Primitive& p : report.sheets[sheet].items)
+            if (p.type == Forms::Primitive::Type::Pdf417)
+                jobs.push_back({&p, int(sheet), {}});
+    // Only the symbol's own rectangle is drawn, with a quiet zone round it. Drawing and reading
+    // one symbol touches nothing another one does, so the work is shared among the cores.
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i = next++; i < jobs.size(); i = next++) {
+            QImage image = Forms::renderPrimitive(*jobs[i].primitive, kCheckDpi, 4);
             if (hook)
-                hook(image, symbol);
-            ++symbol;
-            QStringList texts;
+                hook(image, int(i));
             for (const Reading::FoundSymbol& s : Reading::readUprightPdf417(image))
-                texts << s.text;
-            if (texts.size() != 1)
-                throw AppError(
-                    QStringLiteral("Штрих-код PDF417 на листе %1 не читается: документ не "
-                                   "показан, чтобы не отправить неверные данные")
-                        .arg(sheet + 1));
-            read << texts.first();
+                jobs[i].texts << s.text;
         }
+    };
+    const unsigned helpers = std::min<unsigned>(std::max(1u, std::thread::hardware_concurrency()),
+                                                unsigned(jobs.size()));
+    std::vector<std::thread> threads;
+    for (unsigned t = 1; t < helpers; ++t)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads)
+        t.join();
+    QStringList read;
+    for (const Job& j : jobs) {
+        if (j.texts.size() != 1)
+            throw AppError(QStringLiteral("Штрих-код PDF417 на листе %1 не читается: документ не "
+                                          "показан, чтобы не отправить неверные данные")
+                               .arg(j.sheet + 1));
+        read << j.texts.first();
     }
     const Reading::Reassembled r = Reading::reassemble(read);
     if (!r.complete())

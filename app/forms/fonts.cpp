@@ -1,6 +1,7 @@
 #include "forms/fonts.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -36,11 +37,15 @@ QFont scaledFont(const FontSpec& spec) {
 }
 
 namespace {
-const QFontMetricsF& metrics(const FontSpec& spec) {
-    struct Entry {
-        FontSpec font;
-        std::unique_ptr<QFontMetricsF> metrics;
-    };
+struct Entry {
+    FontSpec font;
+    std::unique_ptr<QFontMetricsF> metrics;
+    // Widths already measured: a table repeats its texts on every sheet and every preparation,
+    // and shaping is what text layout costs.
+    QHash<QString, double> widths;
+};
+
+Entry& entry(const FontSpec& spec) {
     static std::vector<Entry> cache;
     static size_t last = 0;
     auto same = [&spec](const FontSpec& f) {
@@ -48,24 +53,34 @@ const QFontMetricsF& metrics(const FontSpec& spec) {
                f.name == spec.name;
     };
     if (last < cache.size() && same(cache[last].font))
-        return *cache[last].metrics;
+        return cache[last];
     for (size_t i = 0; i < cache.size(); ++i)
         if (same(cache[i].font)) {
             last = i;
-            return *cache[i].metrics;
+            return cache[i];
         }
-    cache.push_back({spec, std::make_unique<QFontMetricsF>(scaledFont(spec))});
+    cache.push_back({spec, std::make_unique<QFontMetricsF>(scaledFont(spec)), {}});
     last = cache.size() - 1;
-    return *cache.back().metrics;
+    return cache.back();
 }
+
+constexpr int kMaxCachedWidths = 200000;
 } // namespace
 
 double textWidth(const FontSpec& font, const QString& text) {
-    return metrics(font).horizontalAdvance(text) / kFontScale;
+    Entry& e = entry(font);
+    const auto it = e.widths.constFind(text);
+    if (it != e.widths.constEnd())
+        return *it;
+    if (e.widths.size() >= kMaxCachedWidths)
+        e.widths.clear();
+    const double w = e.metrics->horizontalAdvance(text) / kFontScale;
+    e.widths.insert(text, w);
+    return w;
 }
 
 double fontAscent(const FontSpec& font) {
-    return metrics(font).ascent() / kFontScale;
+    return entry(font).metrics->ascent() / kFontScale;
 }
 
 } // namespace Forms
