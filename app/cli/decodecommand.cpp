@@ -2,6 +2,7 @@
 #include "cli/clitool.h"
 #include "cli/commands.h"
 #include "core/apperror.h"
+#include "core/regional.h"
 #include "core/symbolreading.h"
 #include "core/symbolscan.h"
 
@@ -98,9 +99,9 @@ int cmdDecode(const QStringList& args) {
                 out() << code128.join(QLatin1Char('\n')) << '\n';
             else
                 out() << QStringLiteral("Контракт:\t%1\nТовар:\t%2\nКоличество:\t%3\nСумма:\t%4\n")
-                             .arg(cell(l->contract), cell(l->elemC))
-                             .arg(l->quantity, 0, 'f', 5)
-                             .arg(l->sum, 0, 'f', 5);
+                             .arg(cell(l->contract), cell(l->elemC),
+                                  Regional::current().formatNumber(l->quantity),
+                                  Regional::current().formatNumber(l->sum));
             return 0;
         }
         const Reading::Reassembled r = Reading::reassemble(pdf417);

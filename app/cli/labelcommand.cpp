@@ -7,6 +7,7 @@
 #include "core/catalogue.h"
 #include "core/labels.h"
 #include "docs/labelprint.h"
+#include "docs/symbolcheck.h"
 #include "forms/renderer.h"
 
 #include <QMap>
@@ -145,9 +146,11 @@ int cmdLabel(const QStringList& args) {
 
         const Forms::Report design = Forms::Report::load(Docs::labelTemplate(kind));
         Forms::PreparedReport all;
+        int checked = 0;
         for (const int r : rows) {
             data.record = items[r - 1];
             Docs::PreparedLabel label = Docs::prepareLabel(design, kind, data);
+            checked += label.checked;
             for (const QString& w : label.warnings)
                 printError(rows.size() > 1 ? QStringLiteral("Строка %1: %2").arg(r).arg(w) : w);
             all.title = label.report.prepared().title;
@@ -161,6 +164,7 @@ int cmdLabel(const QStringList& args) {
             for (const QString& f : Forms::writePng(all, out, dpi))
                 Cli::out() << f << '\n';
         }
+        Cli::out() << Docs::checkedNote(checked) << '\n';
         return 0;
     });
 }

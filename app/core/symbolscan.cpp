@@ -3,7 +3,10 @@
 #include "core/cp1251.h"
 
 #include <QPainter>
+
 #include <QTransform>
+#include <algorithm>
+#include <cmath>
 
 #ifndef ZX_USE_UTF8
 #define ZX_USE_UTF8 1
@@ -58,16 +61,66 @@ QImage straightened(const QImage& grey, double angle) {
 
 } // namespace
 
+namespace {
+
+// The rows above and below a Code 128 read line that still cross its bars: where the share of
+// dark pixels across the symbol's width stays near that of the read line.
+QRect barsAround(const QImage& grey, int x0, int x1, int y) {
+    auto darkShare = [&](int row) {
+        const uchar* line = grey.constScanLine(row);
+        int dark = 0;
+        for (int x = x0; x <= x1; ++x)
+            dark += line[x] < 128 ? 1 : 0;
+        return double(dark) / double(x1 - x0 + 1);
+    };
+    const double share = darkShare(y);
+    int top = y, bottom = y;
+    while (top > 0 && std::abs(darkShare(top - 1) - share) < share / 2)
+        --top;
+    while (bottom < grey.height() - 1 && std::abs(darkShare(bottom + 1) - share) < share / 2)
+        ++bottom;
+    return QRect(QPoint(x0, top), QPoint(x1, bottom));
+}
+
+// Every Code 128 symbol, one read at a time: each found symbol is painted over before the next
+// read. (The decoder's search for several linear symbols at once is not used: the version we
+// build against fails an assertion on it.)
+QList<FoundSymbol> scanCode128(QImage grey) {
+    ZXing::DecodeHints hints;
+    hints.setFormats(ZXing::BarcodeFormat::Code128);
+    hints.setTryHarder(true);
+    hints.setTryRotate(false);
+    QList<FoundSymbol> out;
+    for (int guard = 0; guard < 64; ++guard) {
+        const ZXing::Result r = ZXing::ReadBarcode(view(grey), hints);
+        if (!r.isValid())
+            break;
+        const FoundSymbol s = found(r);
+        out << s;
+        const QRectF line = s.where.boundingRect();
+        const int x0 = std::clamp(int(line.left()), 0, grey.width() - 1);
+        const int x1 = std::clamp(int(line.right()), x0, grey.width() - 1);
+        const int y = std::clamp(int(line.center().y()), 0, grey.height() - 1);
+        // The quiet zones too, so that no part of the symbol is read again.
+        const QRect bars =
+            barsAround(grey, x0, x1, y).adjusted(-(x1 - x0) / 8, -2, (x1 - x0) / 8, 2);
+        QPainter painter(&grey);
+        painter.fillRect(bars, Qt::white);
+    }
+    return out;
+}
+
+} // namespace
+
 QList<FoundSymbol> scanImage(const QImage& image) {
     const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-    const ZXing::BarcodeFormats both = ZXing::BarcodeFormat::PDF417 | ZXing::BarcodeFormat::Code128;
-    QList<FoundSymbol> found = scanOnce(grey, both);
+    QList<FoundSymbol> found = scanOnce(grey, ZXing::BarcodeFormat::PDF417) + scanCode128(grey);
     if (!found.isEmpty())
         return found;
     // A photo at an angle: straighten it by steps and look again.
     for (const double angle : {-3.0, 3.0, -6.0, 6.0, -9.0, 9.0, -12.0, 12.0}) {
         const QImage turned = straightened(grey, angle);
-        found = scanOnce(turned, both);
+        found = scanOnce(turned, ZXing::BarcodeFormat::PDF417) + scanCode128(turned);
         if (!found.isEmpty())
             return found;
     }

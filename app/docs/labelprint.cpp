@@ -4,6 +4,7 @@
 #include "core/labels.h"
 #include "core/regional.h"
 #include "core/rounding.h"
+#include "docs/symbolcheck.h"
 #include "forms/code128.h"
 
 namespace Docs {
@@ -86,7 +87,7 @@ void setBarcode(Forms::Report& report, const QString& name, const QString& text,
 } // namespace
 
 PreparedLabel prepareLabel(const Forms::Report& design, LabelKind kind, const LabelData& data) {
-    PreparedLabel label{design, {}};
+    PreparedLabel label{design, {}, 0};
     Forms::Report& report = label.report;
     Forms::Variables& v = report.variables();
     const TContData& r = data.record;
@@ -106,6 +107,10 @@ PreparedLabel prepareLabel(const Forms::Report& design, LabelKind kind, const La
         setBarcode(report, labelBarcodes()[i], values[i], label.warnings);
 
     report.prepare();
+    QStringList digits;
+    for (const QString& text : values)
+        digits << Code128::encodeSetC(text).digits;
+    label.checked = checkLabelCodes(report.prepared(), digits);
     return label;
 }
 

@@ -27,6 +27,7 @@ struct LabelData {
 struct PreparedLabel {
     Forms::Report report; // the label's report, set up and prepared
     QStringList warnings; // what the user must be told before the label is printed
+    int checked = 0;      // barcodes read back from the prepared label
 };
 
 // The barcode objects, as the program looks them up.
@@ -39,7 +40,9 @@ const QStringList& labelBarcodes();
 // A barcode text that is not a number prints the placeholder "12345678", and a warning names
 // the barcode, the value and the placeholder. A symbol wider than the printable width is drawn
 // with module width 1 when it fits so, with a warning; otherwise the label is refused with an
-// AppError, as it is when the quantity or the sum does not fit its barcode field.
+// AppError, as it is when the quantity or the sum does not fit its barcode field. The prepared
+// label's four barcodes are read back before it is returned; one that does not read back is an
+// AppError too.
 PreparedLabel prepareLabel(const Forms::Report& design, LabelKind kind, const LabelData& data);
 
 } // namespace Docs

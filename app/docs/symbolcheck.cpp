@@ -63,6 +63,28 @@ int checkWaybillSymbols(const Forms::PreparedReport& report, const BarcodeText& 
     return int(read.size());
 }
 
+int checkLabelCodes(const Forms::PreparedReport& report, const QStringList& digits) {
+    QStringList read;
+    for (const Forms::Sheet& sheet : report.sheets)
+        for (const Reading::FoundSymbol& s :
+             Reading::scanImage(Forms::renderSheet(sheet, kCheckDpi)))
+            if (s.kind == Reading::FoundSymbol::Kind::Code128)
+                read << s.text;
+    QStringList missing;
+    for (const QString& d : digits) {
+        const qsizetype at = read.indexOf(d);
+        if (at < 0)
+            missing << d;
+        else
+            read.removeAt(at);
+    }
+    if (!missing.isEmpty())
+        throw AppError(QStringLiteral("Штрихкоды этикетки не читаются (%1): этикетка не "
+                                      "показана, чтобы не напечатать неверные коды")
+                           .arg(missing.join(QStringLiteral(", "))));
+    return int(digits.size());
+}
+
 QString checkedNote(int count) {
     return QStringLiteral("Штрих-коды проверены: %1 из %1").arg(count);
 }

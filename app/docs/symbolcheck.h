@@ -21,6 +21,11 @@ using SymbolImageHook = std::function<void(QImage& image, int symbol)>;
 int checkWaybillSymbols(const Forms::PreparedReport& report, const BarcodeText& expected,
                         const SymbolImageHook& hook = {});
 
+// Checks a prepared label's linear barcodes against the digits they were made to carry (set C,
+// with the leading "0" an odd length gets); returns how many were read back. AppError naming
+// what did not read back otherwise.
+int checkLabelCodes(const Forms::PreparedReport& report, const QStringList& digits);
+
 // The text of the preview's status line after a check of `count` symbols.
 QString checkedNote(int count);
 

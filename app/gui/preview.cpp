@@ -149,8 +149,20 @@ void PreviewDialog::setReport(PreparedReport report) {
     m_hits.clear();
     m_hitIndex = -1;
     m_findText.clear();
-    m_status->setText(QStringLiteral("Листов: %1").arg(m_report.sheets.size()));
+    setNote(m_note);
     updateScale();
+}
+
+void PreviewDialog::setNote(const QString& note) {
+    m_note = note;
+    QString text = QStringLiteral("Листов: %1").arg(m_report.sheets.size());
+    if (!note.isEmpty())
+        text += QStringLiteral(".  ") + note;
+    m_status->setText(text);
+}
+
+QString PreviewDialog::statusText() const {
+    return m_status->text();
 }
 
 double PreviewDialog::scale() const {
@@ -412,7 +424,7 @@ void PreviewDialog::onHelp() {
                        "Закрыть: закрыть окно просмотра."));
 }
 
-bool showReport(Report& report, QWidget* parent) {
+bool showReport(Report& report, QWidget* parent, const QString& note) {
     std::unique_ptr<QProgressDialog> progress;
     if (report.design().progress) {
         progress = std::make_unique<QProgressDialog>(QStringLiteral("Подготовка отчёта..."),
@@ -439,6 +451,7 @@ bool showReport(Report& report, QWidget* parent) {
     report.onProgress = savedProgress;
     progress.reset();
     PreviewDialog dialog(report.prepared(), parent);
+    dialog.setNote(note);
     dialog.reprepare = [&report](const Margins& m) {
         const Margins saved = report.printerMargins();
         report.setPrinterMargins(m);

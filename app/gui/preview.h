@@ -32,6 +32,9 @@ public:
 
     const PreparedReport& report() const { return m_report; }
     void setReport(PreparedReport report);
+    // A note the status line shows after the sheet count ("Штрих-коды проверены: 3 из 3").
+    void setNote(const QString& note);
+    QString statusText() const;
 
     // Called before printing with the printer's non-printable margins; returns the report
     // prepared for them. Without it the prepared sheets are printed as they are.
@@ -81,10 +84,12 @@ private:
     QString m_findText;
     QList<Hit> m_hits;
     int m_hitIndex = -1;
+    QString m_note;
 };
 
 // Prepares the report, with a progress window where its template asks for one, and shows it in
 // the modal preview. A failed preparation is shown in an error box; returns false then.
-bool showReport(Report& report, QWidget* parent = nullptr);
+// `note` goes into the preview's status line.
+bool showReport(Report& report, QWidget* parent = nullptr, const QString& note = QString());
 
 } // namespace Forms

@@ -2,6 +2,7 @@
 
 #include "core/labels.h"
 #include "core/regional.h"
+#include "docs/symbolcheck.h"
 #include "gui/errorbox.h"
 #include "gui/preview.h"
 #include "gui/uDmMain.h"
@@ -348,5 +349,5 @@ void TOutBar::printLabel(Docs::LabelKind kind, const Forms::Report& design) {
     if (!label.warnings.isEmpty())
         QMessageBox::warning(this, ErrorBox::applicationTitle(),
                              label.warnings.join(QLatin1Char('\n')));
-    Forms::showReport(label.report, this);
+    Forms::showReport(label.report, this, Docs::checkedNote(label.checked));
 }
