@@ -16,6 +16,8 @@ struct Command {
 int cmdCreateDb(const QStringList& args);
 int cmdList(const QStringList& args);
 int cmdImport(const QStringList& args);
+int cmdRecipients(const QStringList& args);
+int cmdItems(const QStringList& args);
 int cmdPdf417(const QStringList& args);
 
 // Every command, in the order the usage text lists them.
