@@ -5,6 +5,7 @@
 //     transaction, straight through the Firebird OO API, on the same embedded engine.
 // Each figure is the best of ROUNDS runs on fresh database files. Prints figures only.
 // Usage: bench_import [POSITIONS] [ROUNDS]
+#include "core/catalogue.h"
 #include "core/contractimport.h"
 #include "core/contractreader.h"
 #include "core/cp1251.h"
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <firebird/Interface.h>
@@ -117,9 +119,12 @@ double bareInsert(const QString& path, const TContDataList& items) {
     QElapsedTimer timer;
     timer.start();
     ITransaction* t = db.attachment()->startTransaction(&st, 0, nullptr);
-    const char* sql = "INSERT INTO CONTRACT2(TITLE, ELEM, KAT, GOST, RECIP, DATA, QUANT, SUMMA, "
-                      "elemS, recipS, elemC, recipC,unit,comment) "
-                      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+    // The program's own item-line insert, its named parameters as the client's "?".
+    const QByteArray text =
+        Catalogue::kInsertContractLine.join(QLatin1Char('\n'))
+            .replace(QRegularExpression(QStringLiteral(":\\w+")), QStringLiteral("?"))
+            .toLatin1();
+    const char* sql = text.constData();
     IStatement* stmt = db.attachment()->prepare(&st, t, 0, sql, SQL_DIALECT_V6, 0);
     IMessageMetadata* meta = stmt->getInputMetadata(&st);
     std::vector<unsigned char> buffer(meta->getMessageLength(&st) + 8, 0);

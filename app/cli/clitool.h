@@ -30,6 +30,7 @@ public:
 
     bool isSet(const QString& name) const { return m_parser.isSet(name); }
     QString value(const QString& name) const { return m_parser.value(name); }
+    QStringList values(const QString& name) const { return m_parser.values(name); }
     QStringList positional() const { return m_parser.positionalArguments(); }
     QString database() const;
 

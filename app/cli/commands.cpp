@@ -17,6 +17,19 @@ const QList<Command>& commands() {
          "pdf417 [--ecc L] [--columns N] [--rows R] --out FILE.pdf|FILE.png TEXT...: "
          "напечатать символы PDF417 на листах штрих-кода",
          cmdPdf417, true},
+        {"waybill",
+         "waybill [--db FILE] --contract N --recipient ID --type torg12|1t|barcode --number TEXT "
+         "[--date dd.MM.yyyy] [--ship ROW=QTY]... [--pack ROW=TEXT]... [--per-place ROW=QTY]... "
+         "[--gross ROW=MASS]... [--serials \"ROW=S1;S2;...\"]... --out FILE.pdf|FILE.png|FILE.trp: "
+         "напечатать накладную",
+         cmdWaybill, true},
+        {"decode", "decode [--raw|--json] FILE...: прочитать штрих-коды накладной или этикетки",
+         cmdDecode, true},
+        {"label",
+         "label [--db FILE] --contract N --recipient ID --row R|all --per-package QTY|ROW=QTY "
+         "--kind transport|consumer --out FILE.pdf|FILE.png: напечатать этикетку строки "
+         "контракта",
+         cmdLabel, true},
     };
     return list;
 }

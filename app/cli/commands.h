@@ -19,6 +19,9 @@ int cmdImport(const QStringList& args);
 int cmdRecipients(const QStringList& args);
 int cmdItems(const QStringList& args);
 int cmdPdf417(const QStringList& args);
+int cmdWaybill(const QStringList& args);
+int cmdDecode(const QStringList& args);
+int cmdLabel(const QStringList& args);
 
 // Every command, in the order the usage text lists them.
 const QList<Command>& commands();

@@ -1,5 +1,5 @@
 // tarvik pdf417 [--ecc L] [--columns N] [--rows R] --out FILE.pdf|FILE.png TEXT...: each text as
-// a PDF417 symbol on a barcode sheet.
+// a PDF417 symbol on a barcode sheet; --columns is the least number of data columns.
 #include "cli/clitool.h"
 #include "cli/commands.h"
 #include "core/apperror.h"
@@ -13,7 +13,7 @@ int cmdPdf417(const QStringList& args) {
     Args a("pdf417", QStringLiteral("Печатает каждый текст символом PDF417 на листе штрих-кода."));
     a.addOption(QStringLiteral("ecc"), QStringLiteral("уровень коррекции ошибок"),
                 QStringLiteral("L"));
-    a.addOption(QStringLiteral("columns"), QStringLiteral("число столбцов данных"),
+    a.addOption(QStringLiteral("columns"), QStringLiteral("наименьшее число столбцов данных"),
                 QStringLiteral("N"));
     a.addOption(QStringLiteral("rows"), QStringLiteral("число строк"), QStringLiteral("R"));
     a.addOption(QStringLiteral("out"), QStringLiteral("файл PDF или PNG"), QStringLiteral("FILE"));
@@ -34,18 +34,11 @@ int cmdPdf417(const QStringList& args) {
             throw AppError(QStringLiteral("Файл %1: ожидается расширение .pdf или .png").arg(out));
         Pdf417Converter converter;
         Forms::Report report = Forms::Report::load(QStringLiteral("frBarCode"));
-        // A symbol cut off at the sheet's bottom edge would not scan: refuse it instead.
-        const int maxRows = Forms::barcodeSheetMaxRows(report.design());
+        // Each symbol is widened for Memo1's room and fitted into it (pdf417converter.h), so
+        // however long the text, it stays on its sheet.
+        const Pdf417Room room = report.symbolRoom(QStringLiteral("Memo1"));
         Forms::setBarcodeSheetBuild(report, int(texts.size()), [&](int i) {
-            const QString code = converter.Convert(texts[i], ecc, columns, rows);
-            const int symbolRows = int(code.count(QLatin1Char('\n'))) + 1;
-            if (symbolRows > maxRows)
-                throw AppError(QStringLiteral("Символ %1 не помещается на лист: %2 строк, "
-                                              "помещается %3; увеличьте число столбцов")
-                                   .arg(i + 1)
-                                   .arg(symbolRows)
-                                   .arg(maxRows));
-            return code;
+            return converter.Convert(texts[i], ecc, columns, rows, room);
         });
         const Forms::PreparedReport& prepared = report.prepare();
         if (pdf)

@@ -1,6 +1,7 @@
 #include "core/fbdatabase.h"
 
 #include "core/cp1251.h"
+#include "core/fbhandle.h"
 #include "core/firebirdenv.h"
 
 #include <QFileInfo>
@@ -197,8 +198,8 @@ FbDatabase::~FbDatabase() {
     }
 }
 
-static IXpbBuilder* buildDpb(ThrowStatusWrapper* st, const QStringList& params) {
-    IXpbBuilder* dpb = client().util->getXpbBuilder(st, IXpbBuilder::DPB, nullptr, 0);
+static FbXpbBuilder buildDpb(ThrowStatusWrapper* st, const QStringList& params) {
+    FbXpbBuilder dpb(client().util->getXpbBuilder(st, IXpbBuilder::DPB, nullptr, 0));
     for (const QString& line : params) {
         const int eq = line.indexOf(QLatin1Char('='));
         const QString key = (eq < 0 ? line : line.left(eq)).trimmed().toLower();
@@ -245,25 +246,16 @@ void FbDatabase::createDatabase() {
 Firebird::IAttachment* FbDatabase::attach(bool create) {
     const QByteArray path = toClientPath(m_name);
     return guarded([&](ThrowStatusWrapper* st) {
-        IXpbBuilder* dpb = buildDpb(st, m_params);
-        IAttachment* att = nullptr;
-        try {
-            if (create) {
-                dpb->insertInt(st, isc_dpb_sql_dialect, 3);
-                dpb->insertString(st, isc_dpb_set_db_charset, "WIN1251");
-                dpb->insertInt(st, isc_dpb_page_size, 8192);
-                att = client().provider->createDatabase(
-                    st, path.constData(), dpb->getBufferLength(st), dpb->getBuffer(st));
-            } else {
-                att = client().provider->attachDatabase(
-                    st, path.constData(), dpb->getBufferLength(st), dpb->getBuffer(st));
-            }
-        } catch (...) {
-            dpb->dispose();
-            throw;
+        FbXpbBuilder dpb = buildDpb(st, m_params);
+        if (create) {
+            dpb->insertInt(st, isc_dpb_sql_dialect, 3);
+            dpb->insertString(st, isc_dpb_set_db_charset, "WIN1251");
+            dpb->insertInt(st, isc_dpb_page_size, 8192);
+            return client().provider->createDatabase(st, path.constData(), dpb->getBufferLength(st),
+                                                     dpb->getBuffer(st));
         }
-        dpb->dispose();
-        return att;
+        return client().provider->attachDatabase(st, path.constData(), dpb->getBufferLength(st),
+                                                 dpb->getBuffer(st));
     });
 }
 
@@ -430,19 +422,16 @@ void FbQuery::close() {
 }
 
 void FbQuery::unprepare() {
-    Status st;
-    if (m_inMeta)
-        m_inMeta->release();
-    if (m_outMeta)
-        m_outMeta->release();
-    m_inMeta = m_outMeta = nullptr;
-    if (m_statement) {
+    m_inMeta.reset();
+    m_outMeta.reset();
+    if (IStatement* statement = m_statement.release()) {
+        // free() releases the statement too; only a failed free leaves that to us.
+        Status st;
         try {
-            m_statement->free(&st);
+            statement->free(&st);
         } catch (const FbException&) {
-            m_statement->release();
+            statement->release();
         }
-        m_statement = nullptr;
     }
     m_preparedText.clear();
 }
@@ -535,28 +524,24 @@ void FbQuery::prepare() {
         m_tr.startTransaction();
     const QByteArray text = Cp1251::encode(m_rewritten);
     guarded([&](ThrowStatusWrapper* st) {
-        m_statement =
-            m_db.attachment()->prepare(st, m_tr.handle(), unsigned(text.size()), text.constData(),
-                                       SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA);
-        m_inMeta = m_statement->getInputMetadata(st);
+        m_statement.reset(m_db.attachment()->prepare(st, m_tr.handle(), unsigned(text.size()),
+                                                     text.constData(), SQL_DIALECT_V6,
+                                                     IStatement::PREPARE_PREFETCH_METADATA));
+        m_inMeta.reset(m_statement->getInputMetadata(st));
         // Fixed-length text parameters travel as VARCHAR: the server pads or converts them
         // as the target needs, and a CSTRING argument of a function gets no trailing blanks.
         const unsigned inCount = m_inMeta->getCount(st);
-        IMetadataBuilder* builder = nullptr;
+        FbMetadataBuilder builder;
         for (unsigned i = 0; i < inCount; ++i) {
             if ((m_inMeta->getType(st, i) & ~1u) != SQL_TEXT)
                 continue;
             if (!builder)
-                builder = m_inMeta->getBuilder(st);
+                builder.reset(m_inMeta->getBuilder(st));
             builder->setType(st, i, SQL_VARYING | 1);
         }
-        if (builder) {
-            IMessageMetadata* varying = builder->getMetadata(st);
-            builder->release();
-            m_inMeta->release();
-            m_inMeta = varying;
-        }
-        m_outMeta = m_statement->getOutputMetadata(st);
+        if (builder)
+            m_inMeta.reset(builder->getMetadata(st));
+        m_outMeta.reset(m_statement->getOutputMetadata(st));
         if (m_inMeta->getCount(st) != m_paramSlots.size())
             throw DbError(QStringLiteral("Число параметров запроса не совпадает с его текстом"));
         m_fieldNames.clear();
@@ -579,8 +564,8 @@ void FbQuery::prepare() {
             buffer.assign(meta->getMessageLength(st) / sizeof(std::max_align_t) + 1,
                           std::max_align_t());
         };
-        describe(m_inMeta, m_inSlots, m_inBuffer);
-        describe(m_outMeta, m_outSlots, m_outBuffer);
+        describe(m_inMeta.get(), m_inSlots, m_inBuffer);
+        describe(m_outMeta.get(), m_outSlots, m_outBuffer);
     });
     m_preparedText = m_rewritten;
 }
@@ -696,17 +681,13 @@ unsigned char* FbQuery::buildInput() {
                                              ? v.toByteArray()
                                              : Cp1251::encode(variantToText(v));
                 ISC_QUAD id;
-                IBlob* blob = m_db.attachment()->createBlob(st, m_tr.handle(), &id, 0, nullptr);
-                try {
-                    for (qsizetype off = 0; off < bytes.size(); off += 32768) {
-                        const auto chunk = std::min<qsizetype>(32768, bytes.size() - off);
-                        blob->putSegment(st, unsigned(chunk), bytes.constData() + off);
-                    }
-                    blob->close(st);
-                } catch (...) {
-                    blob->release();
-                    throw;
+                FbBlob blob(m_db.attachment()->createBlob(st, m_tr.handle(), &id, 0, nullptr));
+                for (qsizetype off = 0; off < bytes.size(); off += 32768) {
+                    const auto chunk = std::min<qsizetype>(32768, bytes.size() - off);
+                    blob->putSegment(st, unsigned(chunk), bytes.constData() + off);
                 }
+                blob->close(st); // releases the blob
+                (void)blob.release();
                 put<ISC_QUAD>(data, id);
                 break;
             }
@@ -780,23 +761,19 @@ void FbQuery::readRow(const unsigned char* base, QVector<QVariant>& row) {
             }
             case SQL_BLOB: {
                 ISC_QUAD id = get<ISC_QUAD>(data);
-                IBlob* blob = m_db.attachment()->openBlob(st, m_tr.handle(), &id, 0, nullptr);
+                FbBlob blob(m_db.attachment()->openBlob(st, m_tr.handle(), &id, 0, nullptr));
                 QByteArray bytes;
-                try {
-                    char chunk[32768];
-                    for (;;) {
-                        unsigned got = 0;
-                        const int rc = blob->getSegment(st, sizeof chunk, chunk, &got);
-                        if (rc == IStatus::RESULT_OK || rc == IStatus::RESULT_SEGMENT)
-                            bytes.append(chunk, got);
-                        else
-                            break;
-                    }
-                    blob->close(st);
-                } catch (...) {
-                    blob->release();
-                    throw;
+                char chunk[32768];
+                for (;;) {
+                    unsigned got = 0;
+                    const int rc = blob->getSegment(st, sizeof chunk, chunk, &got);
+                    if (rc == IStatus::RESULT_OK || rc == IStatus::RESULT_SEGMENT)
+                        bytes.append(chunk, got);
+                    else
+                        break;
                 }
+                blob->close(st); // releases the blob
+                (void)blob.release();
                 if (d.subType == 1)
                     out = Cp1251::decode(bytes);
                 else
@@ -816,19 +793,20 @@ void FbQuery::open() {
     unsigned char* input = buildInput();
     guarded([&](ThrowStatusWrapper* st) {
         auto* buf = reinterpret_cast<unsigned char*>(m_outBuffer.data());
-        IResultSet* rs = m_statement->openCursor(st, m_tr.handle(), m_inMeta, input, m_outMeta, 0);
+        FbResultSet rs(
+            m_statement->openCursor(st, m_tr.handle(), m_inMeta.get(), input, m_outMeta.get(), 0));
         try {
             while (rs->fetchNext(st, buf) == IStatus::RESULT_OK) {
                 QVector<QVariant> row;
                 readRow(buf, row);
                 m_rows.append(std::move(row));
             }
-            rs->close(st);
         } catch (...) {
             m_rows.clear();
-            rs->release();
             throw;
         }
+        rs->close(st); // releases the cursor
+        (void)rs.release();
     });
     m_open = true;
     m_row = 0;
@@ -839,7 +817,8 @@ void FbQuery::execSql() {
     ensureReady();
     unsigned char* input = buildInput();
     guarded([&](ThrowStatusWrapper* st) {
-        m_statement->execute(st, m_tr.handle(), m_inMeta, input, m_outMeta, m_outBuffer.data());
+        m_statement->execute(st, m_tr.handle(), m_inMeta.get(), input, m_outMeta.get(),
+                             m_outBuffer.data());
         m_rowsAffected = qint64(m_statement->getAffectedRecords(st));
     });
 }

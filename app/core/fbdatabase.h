@@ -13,6 +13,7 @@
 #pragma once
 
 #include "core/apperror.h"
+#include "core/fbhandle.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -211,9 +212,9 @@ private:
     QString m_preparedText;        // the text m_statement was prepared from
     std::vector<FbParam> m_params; // one per distinct name
     std::vector<int> m_paramSlots; // for each "?" in order, the index into m_params
-    Firebird::IStatement* m_statement = nullptr;
-    Firebird::IMessageMetadata* m_inMeta = nullptr;
-    Firebird::IMessageMetadata* m_outMeta = nullptr;
+    FbStatement m_statement;
+    FbMetadata m_inMeta;
+    FbMetadata m_outMeta;
     QStringList m_fieldNames;
     QVector<QVector<QVariant>> m_rows;
     qsizetype m_row = 0;

@@ -12,7 +12,4 @@ namespace Forms {
 // i is the last. codeFor may throw AppError; the preparation then fails with it.
 void setBarcodeSheetBuild(Report& report, int count, std::function<QString(int)> codeFor);
 
-// How many symbol rows fit on the template's sheet below the symbol's top.
-int barcodeSheetMaxRows(Template& design);
-
 } // namespace Forms

@@ -26,13 +26,17 @@ void append(Symbol& s, int code) {
 }
 } // namespace
 
+bool isEncodable(const QString& text) {
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    return true;
+}
+
 Symbol encodeSetC(const QString& text) {
-    QString digits = text;
-    bool ok = !digits.isEmpty() && !digits.startsWith(QLatin1Char('['));
-    for (const QChar c : digits)
-        ok = ok && c >= QLatin1Char('0') && c <= QLatin1Char('9');
-    if (!ok)
-        digits = QStringLiteral("12345678");
+    QString digits = isEncodable(text) ? text : kPlaceholder;
     if (digits.size() % 2)
         digits.prepend(QLatin1Char('0'));
     Symbol s;

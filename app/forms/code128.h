@@ -11,7 +11,15 @@ struct Symbol {
     QList<int> widths; // bar, space, bar, ... in modules, start to stop
 };
 
-// Text that is empty, starts with "[" or is not all digits prints the placeholder "12345678".
+// What prints in place of a text the symbol cannot carry.
+inline const QString kPlaceholder = QStringLiteral("12345678");
+
+// True when the text is digits only (at least one). Anything else (an empty text, an unset
+// field "[...]", a sign, a separator, a blank, a letter) would need a pair that is not two
+// digits, so it is not encoded at all.
+bool isEncodable(const QString& text);
+
+// Text that is not encodable prints the placeholder "12345678".
 Symbol encodeSetC(const QString& text);
 int modules(const Symbol& symbol);
 

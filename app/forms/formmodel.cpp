@@ -309,6 +309,7 @@ FormObject readObject(const QString& file, const QString& where, const QJsonValu
     o.showText = r.flag(j, "showText");
     if (o.font.isPdf417() && o.lineSpacing + int(std::lround(o.font.size * 96 / 72)) < 1)
         r.fail(QStringLiteral("шаг строк штрих-кода меньше 1"));
+    finishObject(o, file);
     return o;
 }
 
@@ -341,6 +342,12 @@ std::vector<ScriptStatement> parseScript(const FormObject& object, const QString
             .fail(QStringLiteral("непонятная строка сценария \"%1\"").arg(line));
     }
     return out;
+}
+
+void finishObject(FormObject& object, const QString& file) {
+    if (object.kind == FormObject::Kind::Text && object.font.isPdf417())
+        object.kind = FormObject::Kind::Pdf417;
+    object.statements = parseScript(object, file);
 }
 
 Template Template::fromJson(const QByteArray& json, const QString& file) {
@@ -433,7 +440,7 @@ void Template::validate() const {
         const QSize sheet = pages[size_t(pageIndex)].sizeUnits();
         if (o.x < 0 || o.x + o.w > sheet.width())
             r.fail(QStringLiteral("объект выходит за ширину листа (%1)").arg(sheet.width()));
-        for (const ScriptStatement& s : parseScript(o, file)) {
+        for (const ScriptStatement& s : o.statements) {
             bool found = s.sumBand.isEmpty();
             for (const FormPage& p : pages)
                 for (const Band& b : p.bands)

@@ -39,8 +39,16 @@ struct FontSpec {
     bool isPdf417() const;
 };
 
+// One statement of an object's script: "var:=Sum([expr],Band);" or "var:=[expr];".
+struct ScriptStatement {
+    QString variable;
+    QString expression;
+    QString sumBand; // empty for a plain assignment
+};
 struct FormObject {
-    enum class Kind { Text, Line, Barcode128 };
+    // Pdf417: a text object whose font is "Code PDF417": its lines are converter output,
+    // drawn as symbol modules (decided when the object is made, from its font).
+    enum class Kind { Text, Line, Barcode128, Pdf417 };
     Kind kind = Kind::Text;
     QString name;
     int x = 0, y = 0, w = 0, h = 0;
@@ -57,6 +65,7 @@ struct FormObject {
     bool hideZeros = false;
     bool underlines = false;
     QStringList script;
+    std::vector<ScriptStatement> statements; // the script, parsed when the object is made
     Placement placement = Placement::Stored;
     // Code 128 objects
     int moduleWidth = 1;
@@ -67,15 +76,12 @@ struct FormObject {
     void setText(const QString& text) { lines = text.split(QLatin1Char('\n')); }
 };
 
-// One statement of an object's script: "var:=Sum([expr],Band);" or "var:=[expr];".
-struct ScriptStatement {
-    QString variable;
-    QString expression;
-    QString sumBand; // empty for a plain assignment
-};
 // The statements of a script ("begin" and "end" lines are skipped). Throws AppError naming the
 // template file and the object for a line it does not understand.
 std::vector<ScriptStatement> parseScript(const FormObject& object, const QString& file);
+// Sets the object's kind from its font and parses its script: what loading does for every
+// object, and what an object made at run time needs before it is prepared.
+void finishObject(FormObject& object, const QString& file);
 
 struct Band {
     QString name;

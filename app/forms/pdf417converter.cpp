@@ -5,6 +5,9 @@
 
 #include <zint.h>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 constexpr int kQuietZone = 2; // light modules on each side of every row
@@ -58,7 +61,7 @@ struct Pdf417Converter::Encoder {
 Pdf417Converter::Pdf417Converter() = default;
 Pdf417Converter::~Pdf417Converter() = default;
 
-QString Pdf417Converter::Convert(const QString& text, int s1, int s2, int s3) {
+QByteArray Pdf417Converter::checked(const QString& text, int s1, int s2, int s3) const {
     if (s1 < -1 || s1 > 8)
         throw AppError(QStringLiteral("Неверный уровень коррекции ошибок штрих-кода PDF417: %1 "
                                       "(допустимо от 0 до 8 или -1 — автоматически)")
@@ -80,8 +83,34 @@ QString Pdf417Converter::Convert(const QString& text, int s1, int s2, int s3) {
                                .arg(text.at(i))
                                .arg(i + 1));
     }
-    const QByteArray bytes = Cp1251::encode(text);
+    return Cp1251::encode(text);
+}
 
+QString Pdf417Converter::Convert(const QString& text, int s1, int s2, int s3) {
+    return encode(checked(text, s1, s2, s3), s1, s2, s3);
+}
+
+QString Pdf417Converter::Convert(const QString& text, int s1, int s2, int s3,
+                                 const Pdf417Room& room) {
+    const QByteArray bytes = checked(text, s1, s2, s3);
+    if (s3 > 0 || !(room.width > 0) || !(room.height > 0))
+        return encode(bytes, s1, s2, s3);
+    const int widest = Pdf417MaxColumns(room.width);
+    for (int columns = s2 > 0 ? s2 : widest; columns < widest; ++columns) {
+        QString code;
+        try {
+            code = encode(bytes, s1, columns, 0);
+        } catch (const AppError&) {
+            continue; // more rows than a symbol has at these columns: wider, then
+        }
+        const qsizetype rows = code.count(QLatin1Char('\n')) + 1;
+        if (double(rows) * room.pitch <= room.height)
+            return code;
+    }
+    return encode(bytes, s1, qMax(s2, widest), 0);
+}
+
+QString Pdf417Converter::encode(const QByteArray& bytes, int s1, int s2, int s3) {
     if (!m_encoder) {
         auto encoder = std::make_unique<Encoder>();
         encoder->symbol = ZBarcode_Create();
@@ -137,6 +166,24 @@ QString Pdf417Converter::Convert(const QString& text, int s1, int s2, int s3) {
     return out;
 }
 
+int Pdf417MaxColumns(double width) {
+    // A line of c data columns is 17 * (c + 4) + 1 modules plus the two quiet zones.
+    const int modules = int(std::floor(width + 1e-9));
+    return qMax(1, (modules - 2 * kQuietZone - 1) / 17 - 4);
+}
+
+Pdf417Layout Pdf417Fit(int rows, int modules, const Pdf417Room& room) {
+    Pdf417Layout full{1.0, room.pitch};
+    if (rows <= 0 || modules <= 0 || !(room.width > 0) || !(room.height > 0) || !(room.pitch > 0))
+        return full;
+    constexpr double kSlack = 1e-9; // a symbol exactly as tall or wide as its room fits
+    if (modules <= room.width + kSlack && rows * room.pitch <= room.height + kSlack)
+        return full;
+    const double pitch = qMin(room.pitch, room.height / rows);
+    const double module = std::min({1.0, room.width / modules, pitch / 3.0});
+    return {module, pitch};
+}
+
 Pdf417Converter& programConverter() {
     static Pdf417Converter converter;
     return converter;
@@ -153,4 +200,16 @@ QString ConvertChunk(Pdf417Converter& converter, const QStringList& chunks, int 
 
 QString ConvertChunk(const QStringList& chunks, int i, const Pdf417Settings& settings) {
     return ConvertChunk(programConverter(), chunks, i, settings);
+}
+
+QString ConvertChunk(Pdf417Converter& converter, const QStringList& chunks, int i,
+                     const Pdf417Settings& settings, const Pdf417Room& room) {
+    if (i < 0 || i >= chunks.size())
+        return ConvertChunk(converter, chunks, i, settings); // raises the error
+    return converter.Convert(chunks.at(i), settings.first, settings.second, settings.third, room);
+}
+
+QString ConvertChunk(const QStringList& chunks, int i, const Pdf417Settings& settings,
+                     const Pdf417Room& room) {
+    return ConvertChunk(programConverter(), chunks, i, settings, room);
 }

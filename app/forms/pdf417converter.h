@@ -20,12 +20,65 @@
 //
 // The code uses digits only: the text survives report variables, the Windows-1251 code page
 // and any word wrapping that breaks lines at spaces.
+//
+// Layout rule
+// -----------
+// A symbol prints inside the rectangle of the object that holds it, and nowhere else: a row
+// that runs into the headings, off the sheet or into the next symbol is lost data. The
+// object's room (Pdf417Room) is its width less the inner gaps (2 units each side) by the
+// height from 1 unit below its top down to its limit:
+//
+//   - an object that does not stretch: its own bottom edge;
+//   - a stretching object: the top of the first object below it in its band (or on its page)
+//     that shares some of its width, less 1 unit so the rows stay clear of a frame drawn on
+//     that edge; with no such object, the bottom of the printable area, the band taken at the
+//     top of it. Never above the object's design bottom. The object grows to hold its rows
+//     (1 unit plus the rows' height), up to that limit.
+//
+// Forms::Report::symbolRoom gives an object's room from its template. In that room:
+//
+//   1. Columns (the converter, Convert with a room): the asked-for number of data columns is
+//      the least. If the rows do not fit the room's height at the object's line pitch, the
+//      symbol is widened a column at a time, up to the widest whose lines fit the room's width
+//      at a 1-unit module (17 * (c + 4) + 5 <= width: 12 columns at 284 units, 8 at 216), and
+//      the first that fits is taken, else the widest. Asked-for rows, or more columns than the
+//      width holds, leave the columns as asked.
+//   2. Rows and modules (the engine, Pdf417Fit): lines that fit at the line pitch (4 units for
+//      "Code PDF417" 8 pt with spacing -7) and a 1-unit module print so. Otherwise the pitch
+//      is lowered to share out the room's height, and the module is lowered only where the
+//      lines are wider than the room or the pitch would fall below 3 module widths:
+//        module = min(1, width / line modules, height / (3 * rows), pitch / 3)
+//        row pitch = min(line pitch, height / rows)
+//
+// So the 4-unit pitch and the 1-unit module stay wherever the symbol fits with them, and no
+// symbol ever leaves its room.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+
+// The room a symbol's rows may fill, in form units (see the layout rule above).
+struct Pdf417Room {
+    double width = 0;  // the object's width less its inner gaps
+    double height = 0; // from the first row's top to the object's limit
+    double pitch = 4;  // the object's line pitch: a row's height at full size
+};
+
+// Module width and row pitch of a symbol, in form units.
+struct Pdf417Layout {
+    double module = 1;
+    double pitch = 4;
+};
+
+// The layout of `rows` lines of at most `modules` modules in `room` (rule 2 above). A room
+// with no width or height leaves the full size.
+Pdf417Layout Pdf417Fit(int rows, int modules, const Pdf417Room& room);
+
+// The most data columns whose lines (quiet zones included) fit `width` units at a 1-unit
+// module; at least 1.
+int Pdf417MaxColumns(double width);
 
 // One PDF417 symbol per conversion. The encoder behind it is attached at the first
 // conversion and kept for the converter's lifetime.
@@ -45,11 +98,17 @@ public:
     // Throws AppError when the text is empty, holds a character with no Windows-1251 code,
     // does not fit one symbol of the given columns and rows, or a setting is out of range.
     QString Convert(const QString& text, int s1, int s2, int s3);
+    // The same, widened for the object's room by rule 1 above: s2 is the least number of
+    // columns (0: the widest the room holds). A room with no width or height changes nothing.
+    QString Convert(const QString& text, int s1, int s2, int s3, const Pdf417Room& room);
 
     // True once the first conversion has attached the encoder.
     bool isConnected() const { return m_encoder != nullptr; }
 
 private:
+    QByteArray checked(const QString& text, int s1, int s2, int s3) const;
+    QString encode(const QByteArray& bytes, int s1, int s2, int s3);
+
     struct Encoder;
     std::unique_ptr<Encoder> m_encoder;
 };
@@ -69,3 +128,8 @@ Pdf417Converter& programConverter();
 QString ConvertChunk(const QStringList& chunks, int i, const Pdf417Settings& settings);
 QString ConvertChunk(Pdf417Converter& converter, const QStringList& chunks, int i,
                      const Pdf417Settings& settings);
+// The same, widened for the room of the object that prints it (Forms::Report::symbolRoom).
+QString ConvertChunk(const QStringList& chunks, int i, const Pdf417Settings& settings,
+                     const Pdf417Room& room);
+QString ConvertChunk(Pdf417Converter& converter, const QStringList& chunks, int i,
+                     const Pdf417Settings& settings, const Pdf417Room& room);

@@ -28,6 +28,8 @@ struct Sheet {
     QSizeF sizeMm;
     QSize sizeUnits;
     std::vector<Primitive> items;
+    QStringList bands;   // the bands printed on the sheet, in order, once each (not saved)
+    int paperSource = 0; // the form page's paper source, 0 = the printer's default (not saved)
 
     // The sheet's text, one text item a line, for searching.
     QString plainText() const;

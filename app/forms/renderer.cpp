@@ -9,6 +9,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <algorithm>
 #include <cmath>
 
 namespace Forms {
@@ -41,6 +42,36 @@ void paintSheet(QPainter& painter, const Sheet& sheet) {
         }
     }
     painter.restore();
+}
+
+QImage renderPrimitive(const Primitive& primitive, double dpi, double margin, QPointF* origin) {
+    QRectF extent = primitive.rect;
+    if (primitive.type == Primitive::Type::Pdf417) {
+        // The rows are centred in the area and may be wider or taller than it.
+        int modules = 0;
+        for (const QString& row : primitive.rows)
+            modules = std::max(modules, Pdf417Glyphs::lineModules(row));
+        const double w = modules * primitive.module;
+        const double h = double(primitive.rows.size()) * primitive.pitch;
+        extent |= QRectF(primitive.rect.center().x() - w / 2, primitive.rect.top(), w, h);
+    } else if (primitive.type == Primitive::Type::Line) {
+        extent = QRectF(primitive.line.p1(), primitive.line.p2()).normalized();
+    }
+    extent.adjust(-margin, -margin, margin, margin);
+    if (origin)
+        *origin = extent.topLeft();
+    const double k = unitsToDots(dpi);
+    QImage img(int(std::ceil(extent.width() * k)), int(std::ceil(extent.height() * k)),
+               QImage::Format_RGB32);
+    img.fill(Qt::white);
+    Sheet one;
+    one.items.push_back(primitive);
+    QPainter painter(&img);
+    painter.scale(k, k);
+    painter.translate(-extent.topLeft());
+    paintSheet(painter, one);
+    painter.end();
+    return img;
 }
 
 QImage renderSheet(const Sheet& sheet, double dpi) {

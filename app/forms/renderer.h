@@ -20,6 +20,11 @@ inline double unitsToDots(double dpi) {
 // A sheet as a white image at `dpi`.
 QImage renderSheet(const Sheet& sheet, double dpi);
 
+// One primitive alone, as paintSheet draws it, on a white image at `dpi` that covers what it
+// draws and `margin` form units around it; `origin` gets the image's top-left in form units.
+QImage renderPrimitive(const Primitive& primitive, double dpi, double margin,
+                       QPointF* origin = nullptr);
+
 // The whole report as a PDF, one page per sheet at the sheet's paper size (real text).
 void writePdf(const PreparedReport& report, const QString& file);
 // Images: one sheet writes FILE; several write FILE-1.png, FILE-2.png, ...

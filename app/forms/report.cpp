@@ -4,6 +4,7 @@
 #include "core/regional.h"
 #include "forms/code128.h"
 #include "forms/fonts.h"
+#include "forms/pdf417glyphs.h"
 
 #include <QRegularExpression>
 #include <cmath>
@@ -121,6 +122,7 @@ FormObject& Report::addTextObject(int pageIndex, const QRect& rect, const QStrin
     o.hAlign = align;
     o.lineSpacing = lineSpacing;
     o.setText(text);
+    finishObject(o, m_design.file);
     p.objects.push_back(std::move(o));
     return p.objects.back();
 }
@@ -128,6 +130,29 @@ FormObject& Report::addTextObject(int pageIndex, const QRect& rect, const QStrin
 // ---- Preparation -----------------------------------------------------------------------------
 
 namespace {
+
+// The room of symbol object `o` among the other objects of its band or page; `bottom` is the
+// lowest edge the object may reach, in the same coordinates as its y (see pdf417converter.h).
+Pdf417Room symbolRoomAmong(const FormObject& o, const std::vector<FormObject>& neighbours,
+                           double bottom) {
+    Pdf417Room room;
+    room.width = o.w - 4;
+    room.pitch = linePitch(o.font, o.lineSpacing);
+    double limit = o.y + o.h;
+    if (o.stretch) {
+        double reach = bottom;
+        for (const FormObject& n : neighbours)
+            if (&n != &o && n.y > o.y && n.x < o.x + o.w && n.x + n.w > o.x)
+                reach = qMin(reach, n.y - 1.0);
+        limit = qMax(limit, reach);
+    }
+    room.height = limit - o.y - 1;
+    return room;
+}
+
+Margins pageMargins(const FormPage& page, const Margins& printer) {
+    return page.margins == MarginsMode::Printer ? printer : Margins{0, 0, 0, 0};
+}
 
 bool isNumeric(const QVariant& v) {
     switch (v.typeId()) {
@@ -176,6 +201,21 @@ QStringList wrapParagraph(const QString& text, const FontSpec& font, double widt
 
 } // namespace
 
+Pdf417Room Report::symbolRoom(const QString& objectName) {
+    for (const FormPage& p : m_design.pages) {
+        const Margins m = pageMargins(p, m_printerMargins);
+        const double height = p.sizeUnits().height();
+        for (const Band& b : p.bands)
+            for (const FormObject& o : b.objects)
+                if (o.name.compare(objectName, Qt::CaseInsensitive) == 0)
+                    return symbolRoomAmong(o, b.objects, height - m.bottom - m.top);
+        for (const FormObject& o : p.objects)
+            if (o.name.compare(objectName, Qt::CaseInsensitive) == 0)
+                return symbolRoomAmong(o, p.objects, height - m.bottom);
+    }
+    throw AppError(QStringLiteral("В шаблоне %1 нет объекта %2").arg(m_design.file, objectName));
+}
+
 class Preparation : public ReportBuilder {
 public:
     explicit Preparation(Report& report) : m_report(report), m_t(report.m_design) {}
@@ -207,6 +247,7 @@ private:
         int x, h;
         QStringList lines;         // text lines after wrapping
         QList<bool> paragraphEnds; // per line: last line of its paragraph
+        Pdf417Layout symbol;       // PDF417 objects: the rows' layout in the object's room
     };
 
     Report& m_report;
@@ -260,15 +301,13 @@ private:
         for (FormPage& p : m_t.pages)
             for (Band& b : p.bands)
                 for (FormObject& o : b.objects)
-                    for (const ScriptStatement& s : parseScript(o, m_t.file))
+                    for (const ScriptStatement& s : o.statements)
                         if (!s.sumBand.isEmpty())
                             m_sums.push_back({s.variable, s.expression, s.sumBand, b.name, 0});
     }
 
     void runScript(const FormObject& o) {
-        if (o.script.isEmpty())
-            return;
-        for (const ScriptStatement& s : parseScript(o, m_t.file)) {
+        for (const ScriptStatement& s : o.statements) {
             if (s.sumBand.isEmpty()) {
                 m_scriptVars.insert(s.variable.toLower(), lookup(s.expression));
                 continue;
@@ -288,13 +327,14 @@ private:
         m_out.sheets.emplace_back();
         m_sheet = &m_out.sheets.back();
         m_sheet->sizeMm = m_page->sizeMm();
+        m_sheet->paperSource = m_page->paperSource;
         m_sheet->sizeUnits = m_page->sizeUnits();
         m_cursor = m_top;
         if (m_report.onBeginPage)
             m_report.onBeginPage(int(m_out.sheets.size()) - 1);
         for (const FormObject& o : m_page->objects) {
             runScript(o);
-            emitObject(place(o), 0);
+            emitObject(place(o, m_page->objects, m_bottom), 0);
         }
         if (m_report.onManualBuild)
             return;
@@ -384,6 +424,8 @@ private:
         }
         for (const Placed& p : placed)
             emitObject(p, m_cursor);
+        if (!m_sheet->bands.contains(band.name))
+            m_sheet->bands << band.name;
         m_cursor += height;
         for (Sum& s : m_sums)
             if (s.overBand.compare(band.name, Qt::CaseInsensitive) == 0)
@@ -401,7 +443,9 @@ private:
         int bottom = band.height;
         for (const FormObject& o : band.objects) {
             runScript(o);
-            placed.push_back(place(o));
+            // A band's symbol has the room it would have with the band at the top of a sheet;
+            // a band that does not fit where it stands moves there.
+            placed.push_back(place(o, band.objects, m_bottom - m_top));
             bottom = qMax(bottom, o.y + placed.back().h);
         }
         const int height = band.stretch ? bottom : band.height;
@@ -412,8 +456,11 @@ private:
         return height;
     }
 
-    Placed place(const FormObject& o) const {
-        Placed p{&o, o.x, o.h, {}, {}};
+    // `neighbours` are the objects of o's band or page and `bottom` the lowest edge it may
+    // reach, in o's coordinates: they bound a symbol's room.
+    Placed place(const FormObject& o, const std::vector<FormObject>& neighbours,
+                 double bottom) const {
+        Placed p{&o, o.x, o.h, {}, {}, {}};
         switch (o.placement) {
         case Placement::Stored:
             break;
@@ -427,30 +474,46 @@ private:
             p.x = int(m_left) + int(std::floor((m_right - m_left - o.w) / 2.0));
             break;
         }
-        if (o.kind != FormObject::Kind::Text)
+        const bool symbol = o.kind == FormObject::Kind::Pdf417;
+        if (o.kind != FormObject::Kind::Text && !symbol)
             return p;
-        const double width = o.w - 4;
+        // Lines are laid out between the inner gaps, but a line breaks only when it is wider
+        // than the whole object: our metrics run a little wider than the ones the forms were
+        // drawn with, and a heading that fitted its box must not fall onto a second line.
+        const double wrapWidth = o.w;
         for (const QString& line : o.lines) {
             QString text = expand(line, o);
             text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
             const QStringList paragraphs = text.split(QLatin1Char('\n'));
             for (const QString& para : paragraphs) {
-                if (o.font.isPdf417()) {
+                if (symbol) {
                     if (!para.isEmpty())
                         p.lines << para;
                     continue;
                 }
                 const QStringList wrapped =
-                    o.wordWrap ? wrapParagraph(para, o.font, width) : QStringList{para};
+                    o.wordWrap ? wrapParagraph(para, o.font, wrapWidth) : QStringList{para};
                 for (int i = 0; i < wrapped.size(); ++i) {
                     p.lines << wrapped[i];
                     p.paragraphEnds << (i == wrapped.size() - 1);
                 }
             }
         }
-        if (o.font.isPdf417() && p.lines.isEmpty())
+        if (symbol) {
+            if (p.lines.isEmpty())
+                return p;
+            const Pdf417Room room = symbolRoomAmong(o, neighbours, bottom);
+            int modules = 0;
+            for (const QString& line : p.lines)
+                modules = qMax(modules, Pdf417Glyphs::lineModules(line));
+            p.symbol = Pdf417Fit(int(p.lines.size()), modules, room);
+            if (o.stretch) {
+                const double rows = 1 + p.lines.size() * p.symbol.pitch;
+                p.h = qMax(o.h, int(std::ceil(rows - 1e-6)));
+            }
             return p;
-        if (o.stretch && (o.wordWrap || o.font.isPdf417()))
+        }
+        if (o.stretch && o.wordWrap)
             p.h = qMax(o.h, 1 + int(p.lines.size()) * linePitch(o.font, o.lineSpacing));
         return p;
     }
@@ -492,6 +555,7 @@ private:
             emitBarcode(o, x, y, h);
             return;
         case FormObject::Kind::Text:
+        case FormObject::Kind::Pdf417:
             break;
         }
         const int pitch = linePitch(o.font, o.lineSpacing);
@@ -510,13 +574,13 @@ private:
             addLine(x + w, y, x + w, y + h, o.frameWidth);
         if (p.lines.isEmpty())
             return;
-        if (o.font.isPdf417()) {
+        if (o.kind == FormObject::Kind::Pdf417) {
             Primitive pr;
             pr.type = Primitive::Type::Pdf417;
             pr.rect = QRectF(x + 2, y + 1, w - 4, h - 1);
             pr.rows = p.lines;
-            pr.pitch = pitch;
-            pr.module = 1;
+            pr.pitch = p.symbol.pitch;
+            pr.module = p.symbol.module;
             m_sheet->items.push_back(std::move(pr));
             return;
         }
@@ -555,6 +619,9 @@ private:
                 cx = left + (width - lw) / 2;
             else if (o.hAlign == HAlign::Right)
                 cx = left + width - lw;
+            // A line that takes up the inner gaps stays inside the object.
+            if (lw <= w)
+                cx = qMax(x, qMin(cx, x + w - lw));
             addText(cx, baseline, line, o.font);
         }
     }
@@ -562,6 +629,15 @@ private:
     void emitBarcode(const FormObject& o, double x, double y, double h) {
         const Code128::Symbol sym = Code128::encodeSetC(o.lines.value(0));
         const double barHeight = o.showText ? h - 14 : h;
+        // A symbol wider than its object is centred on the object and kept within the
+        // printable limits where it fits between them; a narrower one starts at the object's
+        // left edge.
+        const double width = double(Code128::modules(sym)) * o.moduleWidth;
+        if (width > o.w) {
+            x += std::floor((o.w - width) / 2);
+            if (width <= m_right - m_left)
+                x = qBound(m_left, x, m_right - width);
+        }
         double cx = x;
         for (int i = 0; i < sym.widths.size(); ++i) {
             const double wd = sym.widths[i] * o.moduleWidth;
@@ -577,8 +653,7 @@ private:
             FontSpec f;
             f.name = QStringLiteral("Courier New");
             f.size = 12 * 72.0 / 96.0;
-            const double symbolWidth = cx - x;
-            addText(x + (symbolWidth - textWidth(f, sym.digits)) / 2, y + h - 12 + fontAscent(f),
+            addText(x + (width - textWidth(f, sym.digits)) / 2, y + h - 12 + fontAscent(f),
                     sym.digits, f);
         }
     }

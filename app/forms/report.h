@@ -2,6 +2,7 @@
 #pragma once
 
 #include "forms/formmodel.h"
+#include "forms/pdf417converter.h"
 #include "forms/prepared.h"
 
 #include <QHash>
@@ -95,6 +96,11 @@ public:
     FormObject& addTextObject(int pageIndex, const QRect& rect, const QString& fontName,
                               double fontSize, HAlign align, int lineSpacing, const QString& text);
     FormObject* findObject(const QString& name) { return m_design.findObject(name); }
+
+    // The room of the PDF417 object of that name (case-insensitive), by the layout rule of
+    // pdf417converter.h: what the preparation fits that object's symbol into, and what the
+    // converter widens a symbol for. Throws AppError when the design has no such object.
+    Pdf417Room symbolRoom(const QString& objectName);
 
     // Margins used for pages whose margins are the printer's: 18 units each side unless a
     // printer's own non-printable margins are given.

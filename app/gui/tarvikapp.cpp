@@ -11,7 +11,9 @@
 #include "gui/uSettings.h"
 
 #include <QDir>
+#include <QLibraryInfo>
 #include <QSocketNotifier>
+#include <QTranslator>
 
 #include <QFont>
 #include <QScreen>
@@ -49,6 +51,17 @@ QString startupDatabaseName(const QStringList& arguments) {
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Tarvik.gdb"));
 }
 
+void installQtTranslations() {
+    // The interface is Russian whatever the system's language: Qt's own texts (the standard
+    // buttons, the file and print dialogs, the text fields' menus) follow it.
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QStringLiteral("qtbase_ru"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
 static void centre(QWidget* w) {
     if (const QScreen* s = QGuiApplication::primaryScreen())
         w->move(s->availableGeometry().center() - w->rect().center());
@@ -84,11 +97,24 @@ void destroyForms() {
 
 namespace {
 
+bool quitRequested = false;
+
+// Ends the program as the Выход command does, at any moment: the main window is closed, and
+// every event loop returns, those of a box or dialog still open included (a box shown while
+// the windows are being created among them), as if it had been cancelled. The connection is
+// closed when the windows are destroyed (an open write rolled back).
+void quitOnSignal() {
+    quitRequested = true;
+    if (forms().Main)
+        forms().Main->close();
+    QCoreApplication::exit(0);
+}
+
 #ifdef __linux__
-// SIGTERM and SIGINT close the main window as the Выход command does, so the connection is
-// closed and an open write rolled back. The signals are blocked in every thread from the start
-// (the database engine's threads inherit that) and read from a signalfd on the GUI thread: a
-// handler of our own that ran on an engine thread would leave the engine unable to detach.
+// SIGTERM and SIGINT end the program through quitOnSignal. The signals are blocked in every
+// thread from the start (the database engine's threads inherit that) and read from a signalfd on
+// the GUI thread: a handler of our own that ran on an engine thread would leave the engine unable
+// to detach.
 int blockQuitSignals() {
     sigset_t set;
     sigemptyset(&set);
@@ -98,7 +124,8 @@ int blockQuitSignals() {
     return signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
 }
 
-void closeMainWindowOnSignals(int fd, QObject* owner) {
+// Connected before the windows are created: the signals are read by whichever event loop runs.
+void quitOnSignals(int fd, QObject* owner) {
     if (fd < 0)
         return;
     auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, owner);
@@ -106,15 +133,14 @@ void closeMainWindowOnSignals(int fd, QObject* owner) {
         signalfd_siginfo info;
         while (::read(fd, &info, sizeof info) == sizeof info) {
         }
-        if (forms().Main)
-            forms().Main->close();
+        quitOnSignal();
     });
 }
 #else
 int blockQuitSignals() {
     return -1;
 }
-void closeMainWindowOnSignals(int, QObject*) {}
+void quitOnSignals(int, QObject*) {}
 #endif
 
 } // namespace
@@ -122,11 +148,17 @@ void closeMainWindowOnSignals(int, QObject*) {}
 int runTarvik(int argc, char** argv) {
     const int quitSignals = blockQuitSignals(); // before any thread is started
     TarvikApplication app(argc, argv);
+    installQtTranslations();
     FirebirdEnv::setup();
+    quitOnSignals(quitSignals, &app);
     createForms(startupDatabaseName(QCoreApplication::arguments()));
-    closeMainWindowOnSignals(quitSignals, &app);
-    forms().Main->show();
-    const int rc = app.exec();
+    // A signal during start-up ends the program before the event loop is entered (the loop
+    // would forget the request).
+    int rc = 0;
+    if (!quitRequested) {
+        forms().Main->show();
+        rc = app.exec();
+    }
     destroyForms();
     return rc;
 }

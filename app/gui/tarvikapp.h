@@ -35,6 +35,10 @@ AppForms& forms();
 // and not empty, otherwise Tarvik.gdb next to the executable.
 QString startupDatabaseName(const QStringList& arguments);
 
+// Loads Qt's own Russian texts (standard buttons, file and print dialogs, context menus) from
+// Qt's translations folder; before any window is created.
+void installQtTranslations();
+
 // Creates the seven windows for the database `databaseName` (errors are shown and start-up goes
 // on) and shows the main window.
 void createForms(const QString& databaseName);

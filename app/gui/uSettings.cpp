@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QValidator>
+#include <functional>
 
 namespace KeyFilters {
 
@@ -24,6 +26,59 @@ bool nameAllowed(QChar ch) {
 } // namespace KeyFilters
 
 namespace {
+
+// Puts a field's key filter on every way text enters it: typing, an input method, pasting
+// (keys or the context menu) and dropping. The field checks each change with `validate`,
+// which passes the text that entered through the filter, character by character, and cuts it
+// to the length limit; the text that was there before is left as it is.
+class KeyFilterValidator : public QValidator {
+public:
+    KeyFilterValidator(QLineEdit* edit, std::function<QChar(QChar)> filter, int maxLength)
+        : QValidator(edit), m_filter(std::move(filter)), m_maxLength(maxLength) {
+        // The text before the next change: the one last accepted or set by the program.
+        connect(edit, &QLineEdit::textChanged, this, [this](const QString& t) { m_before = t; });
+    }
+
+    State validate(QString& input, int& pos) const override {
+        // The change replaced the middle of the earlier text: what the two texts share at the
+        // start and at the end stays, the rest of the new text is what entered.
+        const qsizetype shorter = std::min(input.size(), m_before.size());
+        qsizetype head = 0;
+        while (head < shorter && input.at(head) == m_before.at(head))
+            ++head;
+        qsizetype tail = 0;
+        while (tail < shorter - head &&
+               input.at(input.size() - 1 - tail) == m_before.at(m_before.size() - 1 - tail))
+            ++tail;
+        const qsizetype room = std::max<qsizetype>(0, m_maxLength - head - tail);
+        QString entered;
+        for (qsizetype i = head; i < input.size() - tail && entered.size() < room; ++i) {
+            const QChar passed = m_filter(input.at(i));
+            if (!passed.isNull())
+                entered += passed;
+        }
+        const qsizetype enteredEnd = input.size() - tail;
+        if (pos >= enteredEnd)
+            pos -= int(enteredEnd - head - entered.size());
+        else if (pos > head)
+            pos = int(head + std::min<qsizetype>(entered.size(), pos - head));
+        input = input.left(head) + entered + input.right(tail);
+        return Acceptable;
+    }
+
+private:
+    std::function<QChar(QChar)> m_filter;
+    int m_maxLength;
+    QString m_before;
+};
+
+// Shows a stored value as it is stored: the load sets the text past the field's filter.
+void setStoredText(QLineEdit* edit, const QString& text) {
+    const QValidator* filter = edit->validator();
+    edit->setValidator(nullptr);
+    edit->setText(text);
+    edit->setValidator(filter);
+}
 
 QLineEdit* labelledEdit(QWidget* parent, const char* name, const QString& label, int left, int top,
                         int width) {
@@ -58,11 +113,23 @@ TfrmSettings::TfrmSettings(TdmMain& dm, QWidget* parent) : QDialog(parent), m_dm
     leOgpDl = labelledEdit(top, "leOgpDl", QStringLiteral("Должность"), 160, 96, 145);
     leOgpFio = labelledEdit(top, "leOgpFio", QStringLiteral("ФИО"), 344, 96, 121);
     leNds = labelledEdit(top, "leNds", QStringLiteral("Ставка НДС, %"), 344, 168, 121);
-    leNds->setMaxLength(2);
     leGlBuh =
         labelledEdit(top, "leGlBuh", QStringLiteral("Главный (старший) бухгалтер"), 16, 168, 289);
-    for (QLineEdit* e : {leOgrFio, leOgpFio, leNds, leGlBuh})
-        e->installEventFilter(this);
+    // The VAT field holds at most 2 characters. Its filter keeps the limit, so that the
+    // characters it drops do not count against it.
+    const int noLimit = leOgrFio->maxLength();
+    const std::pair<QLineEdit*, QChar (TfrmSettings::*)(QChar)> filters[] = {
+        {leOgrFio, &TfrmSettings::leOgrFioKeyPress},
+        {leOgpFio, &TfrmSettings::leOgpFioKeyPress},
+        {leNds, &TfrmSettings::leNdsKeyPress},
+        {leGlBuh, &TfrmSettings::leGlBuhKeyPress},
+    };
+    for (const auto& [edit, filter] : filters) {
+        edit->setValidator(new KeyFilterValidator(
+            edit, [this, filter = filter](QChar ch) { return (this->*filter)(ch); },
+            edit == leNds ? 2 : noLimit));
+        edit->installEventFilter(this);
+    }
 
     auto* bottom = new QWidget(this);
     bottom->setGeometry(0, 221, 496, 67);
@@ -99,27 +166,12 @@ QChar TfrmSettings::leGlBuhKeyPress(QChar key) {
 }
 
 bool TfrmSettings::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress)
-        return QDialog::eventFilter(watched, event);
-    const auto* key = static_cast<QKeyEvent*>(event);
-    const QString text = key->text();
-    // Enter, Escape and Tab work the dialog, as they do in every field.
-    if (text.isEmpty() || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
-        key->key() == Qt::Key_Escape || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
-        return QDialog::eventFilter(watched, event);
-    for (QChar ch : text) {
-        QChar passed;
-        if (watched == leNds)
-            passed = leNdsKeyPress(ch);
-        else if (watched == leOgrFio)
-            passed = leOgrFioKeyPress(ch);
-        else if (watched == leOgpFio)
-            passed = leOgpFioKeyPress(ch);
-        else
-            passed = leGlBuhKeyPress(ch);
-        if (passed.isNull())
-            return true; // discarded
-    }
+    // The filters discard Backspace in their fields. The characters themselves are filtered by
+    // each field's validator, whichever way they come in; Delete, selecting, the clipboard keys
+    // and the dialog's keys work as in every field.
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Backspace)
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 
@@ -141,9 +193,9 @@ void TfrmSettings::FormShow() {
         const auto values = Catalogue::readSetting(m_dm.qTarvik, l.key);
         if (!values)
             continue;
-        l.value1->setText(values->value1);
+        setStoredText(l.value1, values->value1);
         if (l.value2)
-            l.value2->setText(values->value2);
+            setStoredText(l.value2, values->value2);
     }
 }
 

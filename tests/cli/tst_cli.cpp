@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest/QtTest>
+#include <csignal>
 
 namespace {
 
@@ -22,6 +23,7 @@ private slots:
     void errors_data();
     void errors();
     void helpAndVersion();
+    void windowEndsOnTerminate_data();
     void windowEndsOnTerminate();
 };
 
@@ -75,21 +77,40 @@ void TestCli::helpAndVersion() {
     QVERIFY(r.out.contains(QStringLiteral("create-db")));
 }
 
-// SIGTERM closes the window as Выход does: the program ends normally, the database closed.
+void TestCli::windowEndsOnTerminate_data() {
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<bool>("databaseExists");
+    QTest::newRow("SIGTERM, main window") << int(SIGTERM) << true;
+    QTest::newRow("SIGINT, main window") << int(SIGINT) << true;
+    // The database cannot be opened: the error box is up, before the event loop runs.
+    QTest::newRow("SIGTERM, start-up error box") << int(SIGTERM) << false;
+    QTest::newRow("SIGINT, start-up error box") << int(SIGINT) << false;
+}
+
+// SIGTERM and SIGINT close the program as Выход does, at any moment: it ends normally, the
+// database closed.
 void TestCli::windowEndsOnTerminate() {
+    QFETCH(int, signal);
+    QFETCH(bool, databaseExists);
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("w.gdb"));
-    QCOMPARE(tarvik({QStringLiteral("create-db"), db}).code, 0);
+    if (databaseExists)
+        QCOMPARE(tarvik({QStringLiteral("create-db"), db}).code, 0);
     QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
     p.start(qEnvironmentVariable("TARVIK_BIN") + QStringLiteral("/tarvik"), {db});
     QVERIFY(p.waitForStarted());
-    // The window is up once the engine holds the database open.
+    // The window (or the box) is up once the engine has tried the database.
     QTest::qWait(1500);
     QCOMPARE(p.state(), QProcess::Running);
-    p.terminate();
-    QVERIFY2(p.waitForFinished(60000), "the window did not end on SIGTERM");
+    ::kill(pid_t(p.processId()), signal);
+    QVERIFY2(p.waitForFinished(60000), "the program did not end on the signal");
     QCOMPARE(p.exitStatus(), QProcess::NormalExit);
     QCOMPARE(p.exitCode(), 0);
+    if (!databaseExists)
+        return;
     // Nothing is left holding the file: the next command opens it.
     QCOMPARE(tarvik({QStringLiteral("list"), QStringLiteral("--db"), db}).code, 0);
 }

@@ -93,7 +93,7 @@ private slots:
             << QStringList{"recipients", "--contract", "7"} << "Контракт 7 не найден";
         QTest::newRow("unknown recipient")
             << QStringList{"items", "--contract", "1", "--recipient", "1502"}
-            << "Получатель 1502 не найден в контракте 1";
+            << "У контракта 1 нет получателя 1502";
         QTest::newRow("no recipient") << QStringList{"items", "--contract", "1"} << "--recipient";
         QTest::newRow("no contract") << QStringList{"recipients"} << "--contract";
         QTest::newRow("not a number")

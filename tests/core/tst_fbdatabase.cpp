@@ -1,4 +1,5 @@
 // The data layer against a real embedded database made like "tarvik create-db" makes it.
+#include "core/catalogue.h"
 #include "core/cp1251.h"
 #include "core/fbdatabase.h"
 #include "testdb.h"
@@ -23,45 +24,29 @@ struct Conn {
 };
 
 int insertContract(FbQuery& q, const QString& docno) {
-    q.close();
-    q.setSql({QStringLiteral("INSERT INTO CONTRACT(PROTNO, REGNO, DATA, AGENT, TARGET, STATUS, "
-                             "REM, FILENAME, DOCNO, agents, DATAEND,PAYER)"),
-              QStringLiteral("VALUES (:PROTNO, :REGNO, :DATA, :AGENT, :TARGET, :STATUS, :REM, "
-                             ":FILENAME, :DOCNO, :agents, :DATAEND,:PAYER)")});
-    q.prepare();
-    q.paramByName(QStringLiteral("regno")).setInteger(0);
-    q.paramByName(QStringLiteral("data")).setDate(QDate(2011, 4, 18));
-    q.paramByName(QStringLiteral("dataend")).setDate(QDate(2011, 12, 31));
-    q.paramByName(QStringLiteral("agent")).setInteger(1);
-    q.paramByName(QStringLiteral("TARGET")).setString(QStringLiteral("П-7"));
-    q.paramByName(QStringLiteral("rem")).setString(QStringLiteral("примечание"));
-    q.paramByName(QStringLiteral("filename")).setString(QStringLiteral("/tmp/k.dat"));
-    q.paramByName(QStringLiteral("Docno")).setString(docno);
-    q.paramByName(QStringLiteral("AGENTS")).setString(QStringLiteral("Поставщик"));
-    q.paramByName(QStringLiteral("payer")).setInteger(0);
-    q.execSql();
-    q.close();
-    q.setSql({QStringLiteral("SELECT max(number) numb FROM contract")});
-    q.open();
-    return q.fieldByName(QStringLiteral("NUMB")).asInteger();
+    TContTitle title;
+    title.data = QDate(2011, 4, 18);
+    title.dataend = QDate(2011, 12, 31);
+    title.agent = 1;
+    title.target = QStringLiteral("П-7");
+    title.rem = QStringLiteral("примечание");
+    title.docno = docno;
+    title.agents = QStringLiteral("Поставщик");
+    Catalogue::insertContract(q, title, QStringLiteral("/tmp/k.dat"));
+    return Catalogue::lastContractNumber(q).value();
 }
 
 void insertLine(FbQuery& q, int title, int recip, const QString& recipS, double quant,
                 double summa) {
-    q.close();
-    q.setSql({QStringLiteral("INSERT INTO CONTRACT2(TITLE, ELEM, KAT, GOST, RECIP, DATA, QUANT, "
-                             "SUMMA, elemS, recipS, elemC, recipC,unit,comment)"),
-              QStringLiteral("VALUES (:TITLE, :ELEM, :KAT, :GOST, :RECIP, :DATA, :QUANT, :SUMMA, "
-                             ":elemS, :recipS, :elemC, :recipC,:unit,:comment)")});
-    q.paramByName(QStringLiteral("title")).setInteger(title);
-    q.paramByName(QStringLiteral("elem")).setInteger(7);
-    q.paramByName(QStringLiteral("recip")).setInteger(recip);
-    q.paramByName(QStringLiteral("recipS")).setString(recipS);
-    q.paramByName(QStringLiteral("quant")).setDouble(quant);
-    q.paramByName(QStringLiteral("summa")).setDouble(summa);
-    q.paramByName(QStringLiteral("data")).setDate(QDate(2011, 5, 1));
-    q.paramByName(QStringLiteral("unit")).setString(QStringLiteral("шт"));
-    q.execSql();
+    TContData line;
+    line.elem = 7;
+    line.recip = recip;
+    line.recipS = recipS;
+    line.quant = quant;
+    line.summa = summa;
+    line.data = QDate(2011, 5, 1);
+    line.unit = QStringLiteral("шт");
+    Catalogue::ContractLineInsert(q, title).insert(line);
 }
 
 int count(FbQuery& q, const QString& sql) {
@@ -268,8 +253,7 @@ void TestFbDatabase::deleteCascadesToLines() {
     insertLine(c.q, a, 2, QStringLiteral("Б"), 1, 1);
     const int b = insertContract(c.q, QStringLiteral("К-12"));
     insertLine(c.q, b, 1, QStringLiteral("А"), 1, 1);
-    c.q.close();
-    c.q.setSql({QStringLiteral("DELETE FROM contract WHERE number=:number")});
+    c.q.setSql(Catalogue::kDeleteContract);
     c.q.paramByName(QStringLiteral("number")).setInteger(a);
     c.q.execSql();
     QCOMPARE(count(c.q, QStringLiteral("SELECT count(*) n FROM contract2")), 1);
@@ -283,22 +267,11 @@ void TestFbDatabase::groupedItemQueryWithFDiv() {
     const int n = insertContract(c.q, QStringLiteral("К-13"));
     insertLine(c.q, n, 4, QStringLiteral("А"), 4, 10);
     insertLine(c.q, n, 4, QStringLiteral("А"), 0, 5);
-    c.q.close();
-    c.q.setSql({QStringLiteral("SELECT elem, kat, gost, data, elems, elemc, f_div(summa, quant) "
-                               "price, "),
-                QStringLiteral(" SUM(quant) quant, SUM(summa) summa ,unit,recipC,comment"),
-                QStringLiteral("FROM CONTRACT2 "),
-                QStringLiteral("WHERE title=:title and recip=:recip "),
-                QStringLiteral("GROUP BY elem, unit,recipC,kat, gost, data, elems, elemc, "
-                               "7,comment ")});
-    c.q.prepare();
-    c.q.paramByName(QStringLiteral("title")).setInteger(n);
-    c.q.paramByName(QStringLiteral("recip")).setInteger(4);
-    c.q.open();
-    QCOMPARE(c.q.recordCount(), 2);
+    const TContDataList items = Catalogue::waybillItems(c.q, n, 4);
+    QCOMPARE(items.size(), 2);
     QList<double> prices;
-    for (; !c.q.eof(); c.q.next())
-        prices << c.q.fieldByName(QStringLiteral("price")).asDouble();
+    for (const TContData& d : items)
+        prices << d.price;
     std::sort(prices.begin(), prices.end());
     QCOMPARE(prices, (QList<double>{0.0, 2.5}));
 

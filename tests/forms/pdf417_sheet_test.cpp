@@ -4,6 +4,7 @@
 #include "core/cp1251.h"
 #include "forms/barcodesheet.h"
 #include "forms/pdf417converter.h"
+#include "forms/pdf417glyphs.h"
 #include "forms/renderer.h"
 #include "forms/report.h"
 #include "symbolread.h"
@@ -47,6 +48,51 @@ QRectF darkBounds(const QImage& rgb, double dpi) {
                      : QRectF(left / k, top / k, (right + 1 - left) / k, (bottom + 1 - top) / k);
 }
 
+// Symbol texts as the payload rules frame them: "<N0101", a piece of 400 characters, "400>".
+QString framed(const QString& alphabet) {
+    return QStringLiteral("<N0101") + cycle(alphabet, 400) + QStringLiteral("400>");
+}
+
+// Every character of Windows-1251, from byte 1 to 255.
+QString everyCp1251Character() {
+    QByteArray bytes;
+    for (int b = 1; b < 256; ++b)
+        if (b != 0x98) // the one byte with no character
+            bytes += char(b);
+    return Cp1251::decode(bytes);
+}
+
+// A waybill band as the table forms have it: the symbol object on top, the table's headings
+// 140 units below the band's top (boxed, across the symbol's width). The band prints below a
+// title band of 100 units, as on a waybill's first sheet.
+QByteArray headedBand(int symbolY, int symbolH) {
+    return QStringLiteral(R"({"name": "headed", "pages": [{"paper": [2100, 2970],
+        "orientation": "landscape", "margins": "none", "bands": [
+        {"name": "ReportTitle1", "type": "ReportTitle", "height": 100},
+        {"name": "MasterHeader1", "type": "MasterHeader", "height": 204, "stretch": true,
+         "objects": [
+          {"name": "mPdf", "x": 20, "y": %1, "w": 284, "h": %2, "text": ["[code]"],
+           "font": "Code PDF417", "size": 8, "align": "C/T", "stretch": true,
+           "wordWrap": true, "lineSpacing": -7},
+          {"name": "Memo50", "x": 20, "y": 140, "w": 24, "h": 48, "text": ["№ пп"],
+           "align": "C/M", "frame": "box"},
+          {"name": "Memo51", "x": 44, "y": 140, "w": 264, "h": 16, "text": ["Товар"],
+           "align": "C/T", "frame": "box"}]}]}]})")
+        .arg(symbolY)
+        .arg(symbolH)
+        .toUtf8();
+}
+
+// The sheet with its first symbol only.
+Forms::Sheet firstSymbolOnly(const Forms::Sheet& sheet) {
+    Forms::Sheet only = sheet;
+    only.items.clear();
+    for (const Forms::Primitive& p : sheet.items)
+        if (p.type == Forms::Primitive::Type::Pdf417 && only.items.empty())
+            only.items.push_back(p);
+    return only;
+}
+
 } // namespace
 
 class Pdf417SheetTest : public QObject {
@@ -58,6 +104,8 @@ private slots:
     void conversionErrorStopsThePreparation();
     void fullSymbolsThroughTheRenderer_data();
     void fullSymbolsThroughTheRenderer();
+    void symbolsFitTheirPlace_data();
+    void symbolsFitTheirPlace();
 };
 
 void Pdf417SheetTest::readsBackFromSheets_data() {
@@ -153,6 +201,124 @@ void Pdf417SheetTest::fullSymbolsThroughTheRenderer() {
     const int rows = int(code.count(QLatin1Char('\n'))) + 1;
     QVERIFY2(qAbs(bounds.height() - 4.0 * rows) < 0.7,
              qPrintable(QString::number(bounds.height())));
+}
+
+// Every place that prints a symbol, with the longest symbol texts: the symbol, converted as the
+// waybill printing converts it (its columns widened for the object's room), stays inside the
+// object's room and reads back from a 300 dpi raster of the sheet.
+void Pdf417SheetTest::symbolsFitTheirPlace_data() {
+    QTest::addColumn<QString>("place");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRectF>("room"); // on the sheet, in form units
+
+    const QString cyrillic =
+        QStringLiteral("АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯабвгдеёжзийклмнопрстуфхцчшщъыьэюя");
+    const QString texts[][2] = {
+        {QStringLiteral("410 Cyrillic"), framed(cyrillic)},
+        {QStringLiteral("410 mixed"),
+         framed(QStringLiteral("4101234567#1#12,5#1534,38#SN00012345;SN00012346;#"
+                               "4101234568#2#3#96,1#Д-17/2026#"))},
+        // Single letters between Latin, digits and signs are the costliest for the encoder.
+        {QStringLiteral("410 alternating"), framed(QStringLiteral("Ж1ж#Я,ё-Ф2ы;Ъ.ю "))},
+        {QStringLiteral("410 every character"), framed(everyCp1251Character())},
+    };
+    const struct {
+        const char* name;
+        QRectF room;
+    } places[] = {
+        // Down to 1 unit above the headings at 140 below the band's top (band at 100).
+        {"TORG-12 mPdf", QRectF(20, 104, 284, 135)},
+        {"1-T mPdf", QRectF(20, 100, 284, 139)},
+        {"barcode sheet", QRectF(20, 8, 216, 172)},         // to the sheet's bottom edge
+        {"appended symbol page", QRectF(20, 20, 216, 165)}, // the object itself
+    };
+    for (const auto& place : places)
+        for (const auto& text : texts)
+            QTest::addRow("%s, %s", place.name, qPrintable(text[0]))
+                << QString::fromLatin1(place.name) << text[1] << place.room;
+}
+
+void Pdf417SheetTest::symbolsFitTheirPlace() {
+    QFETCH(QString, place);
+    QFETCH(QString, text);
+    QFETCH(QRectF, room);
+
+    Forms::Variables variables;
+    Pdf417Converter converter;
+    const QStringList chunks{text};
+    Pdf417Settings settings; // -1, 8, 0 as the waybills set them
+    Forms::Report report(place == QLatin1String("barcode sheet")
+                             ? Forms::Template::load(QStringLiteral("frBarCode"))
+                         : place == QLatin1String("TORG-12 mPdf")
+                             ? Forms::Template::fromJson(headedBand(4, 32), "torg12.json")
+                         : place == QLatin1String("1-T mPdf")
+                             ? Forms::Template::fromJson(headedBand(0, 56), "1t.json")
+                             : Forms::Template::fromJson(
+                                   R"({"name": "blank", "pages": [{"bands": []}]})", "blank.json"),
+                         &variables);
+    QString object = QStringLiteral("mPdf");
+    int sheet = 0;
+    if (place == QLatin1String("barcode sheet")) {
+        object = QStringLiteral("Memo1");
+        settings.second = 7;
+        const Pdf417Room memo = report.symbolRoom(object);
+        Forms::setBarcodeSheetBuild(
+            report, 1, [&](int i) { return ConvertChunk(converter, chunks, i, settings, memo); });
+    } else if (place == QLatin1String("appended symbol page")) {
+        // As the waybill printing appends them: a landscape page, objects 272 and 185 apart.
+        report.addPage().landscape = true;
+        for (const QPoint at : {QPoint(20, 20), QPoint(292, 20), QPoint(20, 205)}) {
+            Forms::FormObject& o =
+                report.addTextObject(1, QRect(at, QSize(216, 165)), QStringLiteral("Code PDF417"),
+                                     8, Forms::HAlign::Center, -7, QString());
+            o.setText(ConvertChunk(converter, chunks, 0, settings, report.symbolRoom(o.name)));
+            if (at == QPoint(20, 20))
+                object = o.name;
+        }
+        sheet = 1;
+    } else {
+        variables.set(QStringLiteral("code"),
+                      ConvertChunk(converter, chunks, 0, settings, report.symbolRoom(object)));
+    }
+    const Pdf417Room objectRoom = report.symbolRoom(object);
+    const Forms::PreparedReport& prepared = report.prepare();
+    QVERIFY(int(prepared.sheets.size()) > sheet);
+    const Forms::Sheet& printed = prepared.sheets[size_t(sheet)];
+
+    // The symbol's drawn extent lies inside the room, to a dot of the raster.
+    const double dot = 1 / Forms::unitsToDots(300);
+    const QRectF drawn = darkBounds(Forms::renderSheet(firstSymbolOnly(printed), 300), 300);
+    const QRectF inside = room.adjusted(2 - dot, 1 - dot, -2 + dot, dot);
+    QVERIFY2(drawn.isValid() && inside.contains(drawn),
+             qPrintable(QStringLiteral("drawn %1, %2 – %3, %4")
+                            .arg(drawn.left())
+                            .arg(drawn.top())
+                            .arg(drawn.right())
+                            .arg(drawn.bottom())));
+
+    // Full size (4-unit pitch, 1-unit module) unless the symbol at its widest was too tall.
+    const Forms::Primitive* symbol = nullptr;
+    for (const Forms::Primitive& p : printed.items)
+        if (p.type == Forms::Primitive::Type::Pdf417 && !symbol)
+            symbol = &p;
+    QVERIFY(symbol);
+    const int rows = int(symbol->rows.size());
+    const int modules = Pdf417Glyphs::lineModules(symbol->rows.front());
+    const int widest = 17 * (Pdf417MaxColumns(objectRoom.width) + 4) + 5;
+    qInfo("%d rows of %d modules: pitch %.3f, module %.3f", rows, modules, symbol->pitch,
+          symbol->module);
+    if (symbol->pitch < 4 || symbol->module < 1) {
+        QCOMPARE(modules, widest);
+        QVERIFY(rows * 4.0 > objectRoom.height);
+    }
+    QVERIFY(symbol->pitch >= 3 * symbol->module - 1e-9);
+
+    // The symbol reads back from the sheet's raster, its neighbours and headings around it.
+    const double k = Forms::unitsToDots(300);
+    const QRectF around = room.adjusted(-8, -8, 8, 8);
+    const QImage image = Forms::renderSheet(printed, 300)
+                             .copy(QRectF(around.topLeft() * k, around.size() * k).toRect());
+    QCOMPARE(readBack(image), Cp1251::encode(text));
 }
 
 QTEST_MAIN(Pdf417SheetTest)

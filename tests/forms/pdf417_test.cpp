@@ -107,6 +107,10 @@ private slots:
     void converterErrors();
     void connectsOnFirstConversion();
     void convertChunk();
+    void fitRule_data();
+    void fitRule();
+    void widening_data();
+    void widening();
 
 private:
     Pdf417Converter m_converter;
@@ -412,6 +416,75 @@ void Pdf417Test::convertChunk() {
     QVERIFY(programConverter().isConnected());
     QVERIFY_THROWS_EXCEPTION(AppError, ConvertChunk(chunks, 2, settings));
     QVERIFY_THROWS_EXCEPTION(AppError, ConvertChunk(chunks, -1, settings));
+}
+
+// The rows' layout in a room: full size where it fits, else the pitch shared out, and the module
+// lowered only for a room too narrow or a pitch below 3 modules.
+void Pdf417Test::fitRule_data() {
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("modules");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("height");
+    QTest::addColumn<double>("module");
+    QTest::addColumn<double>("pitch");
+
+    QTest::newRow("fits") << 40 << 209 << 212.0 << 171.0 << 1.0 << 4.0;
+    QTest::newRow("fits exactly") << 34 << 277 << 277.0 << 136.0 << 1.0 << 4.0;
+    QTest::newRow("too tall") << 51 << 209 << 212.0 << 171.0 << 1.0 << 171.0 / 51;
+    QTest::newRow("too tall for 3 modules")
+        << 84 << 209 << 212.0 << 171.0 << 171.0 / 84 / 3 << 171.0 / 84;
+    QTest::newRow("too wide") << 30 << 277 << 212.0 << 171.0 << 212.0 / 277 << 4.0;
+    QTest::newRow("no room") << 30 << 277 << 0.0 << 0.0 << 1.0 << 4.0;
+}
+
+void Pdf417Test::fitRule() {
+    QFETCH(int, rows);
+    QFETCH(int, modules);
+    QFETCH(double, width);
+    QFETCH(double, height);
+    QFETCH(double, module);
+    QFETCH(double, pitch);
+    const Pdf417Layout layout = Pdf417Fit(rows, modules, Pdf417Room{width, height, 4});
+    QCOMPARE(layout.module, module);
+    QCOMPARE(layout.pitch, pitch);
+}
+
+// Columns for a room: the asked-for number where the rows fit at the 4-unit pitch, else wider,
+// up to the most the room's width holds.
+void Pdf417Test::widening_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("s2");
+    QTest::addColumn<int>("s3");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<int>("columns");
+
+    const QString cyrillic = QStringLiteral("<N0101") + cycle(kCyrillic, 400) + "400>";
+    const QString mixed = QStringLiteral("<N0101") + cycle(kMixed, 400) + "400>";
+    QTest::newRow("short text keeps 8") << cycle(kMixed, 60) << 8 << 0 << 280.0 << 8;
+    QTest::newRow("410 mixed, waybill: widest") << mixed << 8 << 0 << 280.0 << 12;
+    QTest::newRow("410 Cyrillic, waybill: widest") << cyrillic << 8 << 0 << 280.0 << 12;
+    QTest::newRow("410 Cyrillic, sheet: widest") << cyrillic << 7 << 0 << 212.0 << 8;
+    QTest::newRow("rows asked: as asked") << cyrillic << 8 << 60 << 280.0 << 8;
+    QTest::newRow("more than the width: as asked") << cycle(kMixed, 60) << 12 << 0 << 212.0 << 12;
+    QTest::newRow("encoder's choice: widest") << cycle(kMixed, 60) << 0 << 0 << 280.0 << 12;
+}
+
+void Pdf417Test::widening() {
+    QFETCH(QString, text);
+    QFETCH(int, s2);
+    QFETCH(int, s3);
+    QFETCH(double, width);
+    QFETCH(int, columns);
+    const Pdf417Room room{width, 135, 4};
+    const QStringList lines = Pdf417Glyphs::splitLines(m_converter.Convert(text, -1, s2, s3, room));
+    QCOMPARE(Pdf417Glyphs::lineModules(lines.front()), 17 * (columns + 4) + 5);
+    const bool fits = lines.size() * 4 <= room.height;
+    QVERIFY(fits || columns == Pdf417MaxColumns(width) || s3 > 0 || s2 > Pdf417MaxColumns(width));
+    if (s2 > 0 && columns > s2 && s3 == 0) // no fewer columns would have done
+        QVERIFY(Pdf417Glyphs::splitLines(m_converter.Convert(text, -1, columns - 1, 0)).size() * 4 >
+                room.height);
+    const int modules = Pdf417Glyphs::lineModules(lines.front());
+    QCOMPARE(readBack(renderSymbol(lines, 300.0, modules + 4)), Cp1251::encode(text));
 }
 
 QTEST_MAIN(Pdf417Test)

@@ -121,6 +121,8 @@ private slots:
     void placement_data();
     void placement();
     void justified();
+    void wrapUsesInnerGaps_data();
+    void wrapUsesInnerGaps();
     void brokenTemplates_data();
     void brokenTemplates();
     void findObjectIgnoresCase();
@@ -585,6 +587,56 @@ void TestLayout::justified() {
     for (int i = 0; i < lineRight.size() - 1; ++i)
         QVERIFY(std::fabs(lineRight[i] - 158.0) < 0.01);
     QVERIFY(lineRight.last() < 158.0);
+}
+
+void TestLayout::wrapUsesInnerGaps_data() {
+    QTest::addColumn<QString>("align");
+    QTest::addColumn<double>("spare"); // object width less the text's width, at least
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QString>("stands"); // where the first line stands in the object
+    // Between the gaps a line stands as aligned; in the gaps it keeps inside the object.
+    QTest::newRow("L, between the gaps") << "L/T" << 6.0 << 1 << "left gap";
+    QTest::newRow("C, between the gaps") << "C/T" << 6.0 << 1 << "centre";
+    QTest::newRow("R, between the gaps") << "R/T" << 6.0 << 1 << "right gap";
+    QTest::newRow("L, into the right gap") << "L/T" << 1.0 << 1 << "right edge";
+    QTest::newRow("C, into both gaps") << "C/T" << 1.0 << 1 << "centre";
+    QTest::newRow("R, into the left gap") << "R/T" << 1.0 << 1 << "left edge";
+    QTest::newRow("L, wider than the object") << "L/T" << -1.0 << 2 << "left gap";
+    QTest::newRow("R, wider than the object") << "R/T" << -1.0 << 2 << "right gap";
+}
+
+void TestLayout::wrapUsesInnerGaps() {
+    QFETCH(QString, align);
+    QFETCH(double, spare);
+    QFETCH(int, lines);
+    QFETCH(QString, stands);
+    // A two-word heading in a box sized around it breaks only when wider than the box.
+    FontSpec f;
+    f.size = 10;
+    f.bold = true;
+    const QString text = QStringLiteral("ТОВАРНАЯ НАКЛАДНАЯ");
+    const int x = 100, w = int(std::ceil(textWidth(f, text) + spare));
+    Variables vars;
+    Report r(oneBand(QStringLiteral(R"([{"name": "m", "x": %1, "y": 0, "w": %2, "h": 20,
+        "text": "%3", "size": 10, "bold": true, "align": "%4", "frame": "box",
+        "stretch": true, "wordWrap": true}])")
+                         .arg(x)
+                         .arg(w)
+                         .arg(text, align),
+                     false, 60),
+             &vars);
+    const Sheet& s = r.prepare().sheets.at(0);
+    QCOMPARE(texts(s).size(), lines);
+    if (lines == 1)
+        QCOMPARE(texts(s).at(0), text);
+    const QRectF line = items(s, Primitive::Type::Text).at(0)->rect;
+    const QHash<QString, double> at = {{"left gap", line.left() - (x + 2)},
+                                       {"right gap", line.right() - (x + w - 2)},
+                                       {"centre", line.center().x() - (x + w / 2.0)},
+                                       {"left edge", line.left() - x},
+                                       {"right edge", line.right() - (x + w)}};
+    QVERIFY2(std::fabs(at[stands]) < 0.01, qPrintable(QString::number(at[stands])));
+    QVERIFY(line.left() >= x - 0.01 && line.right() <= x + w + 0.01);
 }
 
 void TestLayout::brokenTemplates_data() {

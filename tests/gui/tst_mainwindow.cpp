@@ -10,8 +10,11 @@
 #include "modal.h"
 #include "testdb.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
@@ -77,6 +80,44 @@ void typeText(QWidget* w, const QString& text) {
     }
 }
 
+// Puts text into a field the way `way` names, at the cursor (a drop: at the end).
+void enterText(QLineEdit* edit, const QString& way, const QString& text) {
+    if (way == QLatin1String("typing")) {
+        typeText(edit, text);
+    } else if (way == QLatin1String("input method")) {
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QApplication::sendEvent(edit, &event);
+    } else if (way == QLatin1String("drop")) {
+        QMimeData data;
+        data.setText(text);
+        const QPoint at(edit->width() - 2, edit->height() / 2);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(edit, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(edit, &drop);
+        QVERIFY(drop.isAccepted());
+    } else {
+        QGuiApplication::clipboard()->setText(text);
+        if (way == QLatin1String("Ctrl+V")) {
+            QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        } else if (way == QLatin1String("Shift+Insert")) {
+            QTest::keyClick(edit, Qt::Key_Insert, Qt::ShiftModifier);
+        } else {
+            // The context menu's command, as the right button's menu offers it.
+            std::unique_ptr<QMenu> menu(edit->createStandardContextMenu());
+            QAction* paste = nullptr;
+            for (QAction* a : menu->actions()) {
+                if (a->text().startsWith(QLineEdit::tr("&Paste")))
+                    paste = a;
+            }
+            QVERIFY(paste && paste->isEnabled());
+            paste->trigger();
+        }
+    }
+}
+
 QStringList registerColumn(int column) {
     QStringList out;
     auto* model = forms().Main->DBGrid1->model();
@@ -102,6 +143,11 @@ private slots:
     void startupWithBadDatabase();
     void settingsKeyFilters_data();
     void settingsKeyFilters();
+    void settingsFiltersEveryWayIn_data();
+    void settingsFiltersEveryWayIn();
+    void settingsEditingKeys_data();
+    void settingsEditingKeys();
+    void settingsSavesOnlyAllowedPaste();
     void settingsSaveCancelAndMissingRow();
     void settingsFailedSaveCommitsNothing();
 };
@@ -355,6 +401,134 @@ void TestMainWindow::settingsKeyFilters() {
     if (field == QLatin1String("leOgrDl"))
         expected.chop(1);
     QCOMPARE(edit->text(), expected);
+}
+
+void TestMainWindow::settingsFiltersEveryWayIn_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("entered");
+    QTest::addColumn<QString>("expected");
+    struct Case {
+        const char* name;
+        const char* field;
+        const char* before;
+        const char* entered;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"vat refuses letters", "leNds", "", "Ди", ""},
+        {"vat keeps the digits", "leNds", "", "a5-б0", "50"},
+        {"vat limit after the filter", "leNds", "", " 1 8 %", "18"},
+        {"vat limit with text there", "leNds", "1", "23", "12"},
+        {"vat full", "leNds", "05", "7", "05"},
+        {"name refuses Latin, hyphen, digits", "leOgrFio", "", "Иванов-Ivanov 2 И.И.",
+         "Иванов  И.И."},
+        {"name after text", "leOgpFio", "Петров", " D'Ёё.", "Петров Ёё."},
+        {"accountant", "leGlBuh", "", "Сидорова А.Б.(гл.)", "Сидорова А.Б.гл."},
+        {"position takes anything", "leOgrDl", "", "Dir-1 'x'", "Dir-1 'x'"},
+    };
+    for (const char* way :
+         {"typing", "input method", "Ctrl+V", "Shift+Insert", "context menu", "drop"}) {
+        for (const Case& c : cases)
+            QTest::addRow("%s, %s", c.name, way)
+                << QString::fromUtf8(c.field) << QString::fromUtf8(way)
+                << QString::fromUtf8(c.before) << QString::fromUtf8(c.entered)
+                << QString::fromUtf8(c.expected);
+    }
+}
+
+// The key filters hold for every way text enters a field.
+void TestMainWindow::settingsFiltersEveryWayIn() {
+    QFETCH(QString, field);
+    QFETCH(QString, way);
+    QFETCH(QString, before);
+    QFETCH(QString, entered);
+    QFETCH(QString, expected);
+    TdmMain dm(nullptr);
+    TfrmSettings dlg(dm);
+    auto* edit = dlg.findChild<QLineEdit*>(field);
+    QVERIFY(edit);
+    typeText(edit, before);
+    QCOMPARE(edit->text(), before);
+    enterText(edit, way, entered);
+    QCOMPARE(edit->text(), expected);
+    // The cursor stands after what was let in.
+    QCOMPARE(edit->cursorPosition(), expected.size());
+}
+
+void TestMainWindow::settingsEditingKeys_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    for (const char* field : {"leOgrDl", "leOgrFio", "leOgpDl", "leOgpFio", "leGlBuh"})
+        QTest::newRow(field) << QString::fromUtf8(field) << QStringLiteral("Ёлкин");
+    QTest::newRow("leNds") << QStringLiteral("leNds") << QStringLiteral("18");
+}
+
+// Delete and selecting over text edit every field.
+void TestMainWindow::settingsEditingKeys() {
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    TdmMain dm(nullptr);
+    TfrmSettings dlg(dm);
+    auto* edit = dlg.findChild<QLineEdit*>(field);
+    QVERIFY(edit);
+    typeText(edit, text);
+    QTest::keyClick(edit, Qt::Key_Home);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QCOMPARE(edit->text(), text.mid(1));
+    // Selected text is replaced by what is typed over it.
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    typeText(edit, text.left(1));
+    QCOMPARE(edit->text(), text.left(1));
+    typeText(edit, text.mid(1));
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClick(edit, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QCOMPARE(edit->text(), text.chopped(2));
+}
+
+// Text pasted into the filtered fields reaches the database filtered.
+void TestMainWindow::settingsSavesOnlyAllowedPaste() {
+    TestDb t;
+    Sql sql(t.path());
+    createForms(t.path());
+    TMain* m = forms().Main;
+    TfrmSettings* s = forms().frmSettings;
+    const std::pair<QLineEdit*, QString> pastes[] = {
+        {s->leNds, QStringLiteral("Ди")},
+        {s->leOgrFio, QStringLiteral("Иванов-Ivanov И.И.")},
+        {s->leOgpFio, QStringLiteral("Петров2 П.П.")},
+        {s->leGlBuh, QStringLiteral("Сидорова А.Б.(гл.)")},
+        {s->leOgrDl, QStringLiteral("Dir-1")},
+    };
+    bool shown = false;
+    {
+        ModalAnswerer answer([&](QWidget* w) {
+            if (w != s)
+                return;
+            shown = true;
+            for (const auto& [edit, text] : pastes) {
+                QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+                QGuiApplication::clipboard()->setText(text);
+                QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+            }
+            s->Button1->click();
+        });
+        m->ToolButton11->click();
+    }
+    QVERIFY(shown);
+    QVERIFY(!s->isVisible());
+    QCOMPARE(sql.one(QStringLiteral("SELECT '[' || value1 || ']' FROM nsi WHERE dt_key='nds'")),
+             QStringLiteral("[]"));
+    QCOMPARE(sql.one(QStringLiteral("SELECT value1 || '|' || value2 FROM nsi WHERE "
+                                    "dt_key='otp_gr_raz'")),
+             QStringLiteral("Dir-1|Иванов И.И."));
+    QCOMPARE(sql.one(QStringLiteral("SELECT value2 FROM nsi WHERE dt_key='otp_gr_pr'")),
+             QStringLiteral("Петров П.П."));
+    QCOMPARE(sql.one(QStringLiteral("SELECT value1 FROM nsi WHERE dt_key='gl_buh'")),
+             QStringLiteral("Сидорова А.Б.гл."));
 }
 
 void TestMainWindow::settingsSaveCancelAndMissingRow() {

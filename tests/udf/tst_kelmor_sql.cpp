@@ -1,4 +1,5 @@
 // The Kelmor functions called from SQL, on a database made the way "tarvik create-db" makes it.
+#include "core/catalogue.h"
 #include "core/fbdatabase.h"
 #include "testdb.h"
 
@@ -199,12 +200,10 @@ void TestKelmorSql::dateResult() {
 void TestKelmorSql::groupedItemQuery() {
     FbTransaction tr(*m_db);
     FbQuery q(*m_db, tr);
-    q.setSql({QStringLiteral("INSERT INTO CONTRACT(DOCNO) VALUES ('K-1')")});
-    q.execSql();
-    q.close();
-    q.setSql({QStringLiteral("SELECT max(number) numb FROM contract")});
-    q.open();
-    const int title = q.fieldByName(QStringLiteral("NUMB")).asInteger();
+    TContTitle header;
+    header.docno = QStringLiteral("K-1");
+    Catalogue::insertContract(q, header, QString());
+    const int title = Catalogue::lastContractNumber(q).value();
 
     struct Line {
         int elem;
@@ -212,41 +211,23 @@ void TestKelmorSql::groupedItemQuery() {
     };
     // elem 1: two lines of price 2.5 (one group) and one of price 3; elem 2: quantity 0.
     const Line lines[] = {{1, 4, 10}, {1, 2, 5}, {1, 1, 3}, {2, 0, 5}};
+    Catalogue::ContractLineInsert insert(q, title);
     for (const Line& l : lines) {
-        q.close();
-        q.setSql({QStringLiteral("INSERT INTO CONTRACT2(TITLE, ELEM, KAT, GOST, RECIP, DATA, "
-                                 "QUANT, SUMMA, elemS, recipS, elemC, recipC,unit,comment)"),
-                  QStringLiteral("VALUES (:TITLE, :ELEM, :KAT, :GOST, :RECIP, :DATA, :QUANT, "
-                                 ":SUMMA, :elemS, :recipS, :elemC, :recipC,:unit,:comment)")});
-        q.paramByName(QStringLiteral("title")).setInteger(title);
-        q.paramByName(QStringLiteral("elem")).setInteger(l.elem);
-        q.paramByName(QStringLiteral("kat")).setString(QStringLiteral("ТМ-100"));
-        q.paramByName(QStringLiteral("recip")).setInteger(5);
-        q.paramByName(QStringLiteral("data")).setDate(QDate(2011, 5, 1));
-        q.paramByName(QStringLiteral("quant")).setDouble(l.quant);
-        q.paramByName(QStringLiteral("summa")).setDouble(l.summa);
-        q.paramByName(QStringLiteral("elemS")).setString(QStringLiteral("Изделие %1").arg(l.elem));
-        q.paramByName(QStringLiteral("unit")).setString(QStringLiteral("шт"));
-        q.execSql();
+        TContData d;
+        d.elem = l.elem;
+        d.kat = QStringLiteral("ТМ-100");
+        d.recip = 5;
+        d.data = QDate(2011, 5, 1);
+        d.quant = l.quant;
+        d.summa = l.summa;
+        d.elemS = QStringLiteral("Изделие %1").arg(l.elem);
+        d.unit = QStringLiteral("шт");
+        insert.insert(d);
     }
 
-    q.close();
-    q.setSql(
-        {QStringLiteral("SELECT elem, kat, gost, data, elems, elemc, f_div(summa, quant) "
-                        "price, "),
-         QStringLiteral(" SUM(quant) quant, SUM(summa) summa ,unit,recipC,comment"),
-         QStringLiteral("FROM CONTRACT2 "), QStringLiteral("WHERE title=:title and recip=:recip "),
-         QStringLiteral("GROUP BY elem, unit,recipC,kat, gost, data, elems, elemc, 7,comment ")});
-    q.paramByName(QStringLiteral("title")).setInteger(title);
-    q.paramByName(QStringLiteral("recip")).setInteger(5);
-    q.open();
     QStringList rows;
-    for (; !q.eof(); q.next())
-        rows << QStringLiteral("%1 %2 %3 %4")
-                    .arg(q.fieldByName(QStringLiteral("ELEM")).asInteger())
-                    .arg(q.fieldByName(QStringLiteral("PRICE")).asDouble())
-                    .arg(q.fieldByName(QStringLiteral("QUANT")).asDouble())
-                    .arg(q.fieldByName(QStringLiteral("SUMMA")).asDouble());
+    for (const TContData& d : Catalogue::waybillItems(q, title, 5))
+        rows << QStringLiteral("%1 %2 %3 %4").arg(d.elem).arg(d.price).arg(d.quant).arg(d.summa);
     rows.sort();
     QCOMPARE(rows, QStringList({"1 2.5 6 15", "1 3 1 3", "2 0 0 5"}));
     tr.rollback();

@@ -1,7 +1,8 @@
-#include "forms/preview.h"
+#include "gui/preview.h"
 
 #include "core/apperror.h"
 #include "forms/renderer.h"
+#include "gui/errorbox.h"
 
 #include <QAction>
 #include <QApplication>
@@ -272,6 +273,42 @@ void PreviewDialog::loadFrom(const QString& file) {
     reprepare = nullptr; // a loaded report prints as it was saved, not from our template
 }
 
+namespace {
+
+// Templates name paper sources by the printer driver's bin numbers; the printer takes Qt's.
+QPrinter::PaperSource printerSource(int bin) {
+    switch (bin) {
+    case 1:
+        return QPrinter::Upper;
+    case 2:
+        return QPrinter::Lower;
+    case 3:
+        return QPrinter::Middle;
+    case 4:
+        return QPrinter::Manual;
+    case 5:
+        return QPrinter::Envelope;
+    case 6:
+        return QPrinter::EnvelopeManual;
+    case 8:
+        return QPrinter::Tractor;
+    case 9:
+        return QPrinter::SmallFormat;
+    case 10:
+        return QPrinter::LargeFormat;
+    case 11:
+        return QPrinter::LargeCapacity;
+    case 14:
+        return QPrinter::Cassette;
+    case 15:
+        return QPrinter::FormSource;
+    default:
+        return QPrinter::Auto;
+    }
+}
+
+} // namespace
+
 void PreviewDialog::printOn(QPrinter& printer) {
     PreparedReport printed = m_report;
     printer.setFullPage(true);
@@ -292,6 +329,8 @@ void PreviewDialog::printOn(QPrinter& printer) {
         return l;
     };
     printer.setPageLayout(layoutFor(printed.sheets.front()));
+    if (printed.sheets.front().paperSource != 0)
+        printer.setPaperSource(printerSource(printed.sheets.front().paperSource));
     QPainter painter;
     if (!painter.begin(&printer))
         throw AppError(QStringLiteral("Не удалось начать печать"));
@@ -318,7 +357,7 @@ void PreviewDialog::onLoad() {
     try {
         loadFrom(file);
     } catch (const AppError& e) {
-        QMessageBox::critical(this, windowTitle(), e.message());
+        ErrorBox::show(e.message(), this);
     }
 }
 
@@ -336,7 +375,7 @@ void PreviewDialog::onSave() {
     try {
         saveTo(file);
     } catch (const AppError& e) {
-        QMessageBox::critical(this, windowTitle(), e.message());
+        ErrorBox::show(e.message(), this);
     }
 }
 
@@ -348,7 +387,7 @@ void PreviewDialog::onPrint() {
     try {
         printOn(printer);
     } catch (const AppError& e) {
-        QMessageBox::critical(this, windowTitle(), e.message());
+        ErrorBox::show(e.message(), this);
     }
 }
 
@@ -394,7 +433,7 @@ bool showReport(Report& report, QWidget* parent) {
     } catch (const AppError& e) {
         report.onProgress = savedProgress;
         progress.reset();
-        QMessageBox::critical(parent, report.title(), e.message());
+        ErrorBox::show(e.message(), parent);
         return false;
     }
     report.onProgress = savedProgress;

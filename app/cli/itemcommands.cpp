@@ -1,7 +1,8 @@
-// The waybill commands: recipients and items, the recipient list and the item lines of the
-// waybill window, loaded by the same code.
+// tarvik recipients and tarvik items: the recipient list and the item lines of the waybill
+// window, loaded by the same code.
 #include "cli/clitool.h"
 #include "cli/commands.h"
+#include "cli/contractargs.h"
 #include "core/apperror.h"
 #include "core/catalogue.h"
 #include "core/regional.h"
@@ -19,18 +20,6 @@ void refuseExtraArguments(const Args& a) {
     if (!a.positional().isEmpty())
         throw AppError(
             QStringLiteral("Лишние аргументы: %1").arg(a.positional().join(QLatin1Char(' '))));
-}
-
-// Fails unless the register holds contract `number`.
-void requireContract(DbConnection& c, int number) {
-    Catalogue::openRegister(c);
-    FbQuery& q = c.qMain;
-    bool found = false;
-    for (; !q.eof() && !found; q.next())
-        found = q.fieldByName(QStringLiteral("number")).asInteger() == number;
-    q.close();
-    if (!found)
-        throw AppError(QStringLiteral("Контракт %1 не найден").arg(number));
 }
 
 void printLine(const QStringList& cells) {
@@ -57,7 +46,7 @@ int cmdRecipients(const QStringList& args) {
         const int number = a.intValue(QStringLiteral("contract"), 1, kMaxValue);
         DbConnection c(a.database());
         c.dbTarvik.open();
-        requireContract(c, number);
+        selectContract(c, number);
         for (const Catalogue::Recipient& r : Catalogue::recipients(c.qTarvik, number))
             printLine({QString::number(r.recip), r.recipS});
         c.dbTarvik.close();
@@ -81,13 +70,8 @@ int cmdItems(const QStringList& args) {
         const int recip = a.intValue(QStringLiteral("recipient"), 0, kMaxValue);
         DbConnection c(a.database());
         c.dbTarvik.open();
-        requireContract(c, number);
-        bool known = false;
-        for (const Catalogue::Recipient& r : Catalogue::recipients(c.qTarvik, number))
-            known = known || r.recip == recip;
-        if (!known)
-            throw AppError(
-                QStringLiteral("Получатель %1 не найден в контракте %2").arg(recip).arg(number));
+        selectContract(c, number);
+        checkRecipient(c, recip);
         TContDataList items;
         Waybill::PrintValues values;
         Waybill::loadItems(c.qTarvik, number, recip, items, values);

@@ -1,7 +1,7 @@
 // The preview window on a real (offscreen) event loop.
 #include "core/apperror.h"
-#include "forms/preview.h"
 #include "forms/renderer.h"
+#include "gui/preview.h"
 
 #include <QAction>
 #include <QMessageBox>
@@ -20,7 +20,7 @@ namespace {
 PreparedReport twoSheets() {
     Variables vars;
     Report r(Template::fromJson(R"({"name": "p", "title": "Проба", "pages": [
-        {"paper": [1480, 2100], "margins": "none", "objects": [
+        {"paper": [1480, 2100], "margins": "none", "paperSource": 15, "objects": [
           {"name": "a", "x": 20, "y": 20, "w": 300, "h": 20, "text": "Накладная первая"},
           {"name": "b", "x": 20, "y": 400, "w": 300, "h": 20, "text": "Итого 10"}]},
         {"paper": [1480, 2100], "orientation": "landscape", "margins": "none", "objects": [
@@ -164,6 +164,8 @@ void TestPreview::printToPdfPrinter() {
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
     d.printOn(printer);
     QCOMPARE(reprepared, 1);
+    // The template's paper source reaches the printer.
+    QCOMPARE(printer.paperSource(), QPrinter::FormSource);
     // A report loaded from a file prints as loaded, not re-prepared from the template.
     d.saveTo(dir.filePath("loaded.trp"));
     d.loadFrom(dir.filePath("loaded.trp"));
@@ -216,20 +218,22 @@ void TestPreview::progressWindowCancels() {
                     p->cancel();
                 }
     };
-    // The cancelled preparation ends in an error box; close it when it shows.
-    QString shown;
+    // The cancelled preparation ends in the application's error box; close it when it shows.
+    QString shown, caption;
     QTimer closer;
     connect(&closer, &QTimer::timeout, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
                 shown = box->text();
+                caption = box->windowTitle();
                 box->accept();
             }
     });
     closer.start(10);
     QVERIFY(!showReport(r));
     QVERIFY(sawProgress);
-    QCOMPARE(shown, QStringLiteral("Подготовка отчёта прервана"));
+    QCOMPARE(shown, QStringLiteral("Подготовка отчёта прервана."));
+    QCOMPARE(caption, QStringLiteral("Тарвик"));
     QCOMPARE(r.preparedSheetCount(), 0);
 }
 
