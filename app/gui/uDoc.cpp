@@ -4,6 +4,7 @@
 #include "core/regional.h"
 #include "gui/entrygrid.h"
 #include "gui/errorbox.h"
+#include "gui/keyfilter.h"
 #include "gui/uDmMain.h"
 #include "gui/uMain.h"
 #include "gui/uSerialNum.h"
@@ -187,8 +188,9 @@ TDoc::TDoc(TdmMain& dm, QWidget* parent)
     Edit1 = new QLineEdit(top);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setGeometry(80, 6, 121, 21);
-    Edit1->setMaxLength(10);
-    Edit1->installEventFilter(this);
+    // At most 10 characters, no Cyrillic letter, whichever way the text comes in.
+    Edit1->setValidator(new KeyFilterValidator(
+        Edit1, [this](QChar ch) { return Edit1KeyPress(ch); }, 10));
     label(QStringLiteral("Дата документа"), top, 224, 8);
     DateTimePicker1 = new QDateEdit(QDate::currentDate(), top);
     DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
@@ -289,20 +291,6 @@ void TDoc::keyPressEvent(QKeyEvent* event) {
         return;
     }
     TRecipientWindow::keyPressEvent(event);
-}
-
-bool TDoc::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const bool works = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
-                           key->key() == Qt::Key_Escape || key->key() == Qt::Key_Tab ||
-                           key->key() == Qt::Key_Backtab;
-        if (!works)
-            for (QChar ch : key->text())
-                if (Edit1KeyPress(ch).isNull())
-                    return true; // discarded
-    }
-    return TRecipientWindow::eventFilter(watched, event);
 }
 
 QChar TDoc::Edit1KeyPress(QChar key) {

@@ -11,6 +11,7 @@
 #include "modal.h"
 #include "testdb.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHeaderView>
@@ -243,6 +244,11 @@ void TestDoc::layoutAndHeader() {
     QCOMPARE(doc->Edit1->text(), QStringLiteral("A-1/2 x9zk"));
     type('Q');
     QCOMPARE(doc->Edit1->text(), QStringLiteral("A-1/2 x9zk"));
+    // Pasted text goes through the same filter and limit.
+    doc->Edit1->clear();
+    QApplication::clipboard()->setText(QStringLiteral("Ж-12/ёx345678901"));
+    doc->Edit1->paste();
+    QCOMPARE(doc->Edit1->text(), QStringLiteral("-12/x34567"));
     // Enter in the field presses no button.
     key(Qt::Key_Return);
     QVERIFY(doc->isVisible());
