@@ -6,8 +6,30 @@
 #include <cstdio>
 #include <memory>
 
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+
+// Qt notes on stderr that XDG_RUNTIME_DIR is unset (it is under cron, su, CI and services)
+// and goes on with a directory of its own; the note says nothing about the program's work, so
+// that one message is dropped. Everything else goes where it went.
+void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtWarningMsg &&
+        message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    if (previousHandler) {
+        previousHandler(type, context, message);
+    } else {
+        std::fprintf(stderr, "%s\n",
+                     qFormatLogMessage(type, context, message).toLocal8Bit().constData());
+    }
+}
+
+} // namespace
+
 // The first argument names a command; otherwise the window starts on the database it names.
 int main(int argc, char** argv) {
+    previousHandler = qInstallMessageHandler(quietHandler);
     if (argc > 1) {
         const QString first = QString::fromLocal8Bit(argv[1]);
         if (const Cli::Command* c = Cli::findCommand(first)) {

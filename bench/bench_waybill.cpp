@@ -56,6 +56,12 @@ int main(int argc, char** argv) {
     t.restart();
     Forms::writePdf(report->prepared(), pdf);
     const double pdfMs = double(t.nsecsElapsed()) / 1e6;
+    t.restart();
+    report->prepare();
+    const double prepareMs = double(t.nsecsElapsed()) / 1e6;
+    t.restart();
+    Docs::checkWaybillSymbols(report->prepared(), printer.barcodes());
+    const double checkMs = double(t.nsecsElapsed()) / 1e6;
 
     // The conversions of one print: every sheet whose index has a symbol, at each of the three
     // preparations, and once more each symbol of the appended pages.
@@ -78,6 +84,8 @@ int main(int argc, char** argv) {
     std::printf("total (3 preparations + PDF): %.0f ms; PDF alone: %.0f ms; ratio %.2f (goal "
                 "<= 2)\n",
                 totalMs, pdfMs, totalMs / pdfMs);
+    std::printf("one preparation: %.0f ms; symbol check: %.0f ms (%.1f ms a symbol)\n",
+                prepareMs, checkMs, checkMs / n);
     std::printf("PDF417 encoding: %d conversions x %.2f ms = %.0f ms, %.0f %% of the total\n",
                 conversions, perSymbolMs, conversions * perSymbolMs,
                 100.0 * conversions * perSymbolMs / totalMs);

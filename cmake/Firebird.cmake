@@ -22,9 +22,13 @@ function(tarvik_firebird_root dir udf_dir)
     endforeach()
 endfunction()
 
-# Kelmor is installed into its own directory so that UdfAccess can be narrow.
+# Kelmor is installed into its own directory so that UdfAccess can be narrow. The root holds a
+# copy of a plugin, so it lives under lib as well.
 set(TARVIK_INSTALL_UDFDIR ${CMAKE_INSTALL_LIBDIR}/tarvik/udf)
-set(TARVIK_INSTALL_FBROOT ${CMAKE_INSTALL_DATADIR}/tarvik/firebird)
+set(TARVIK_INSTALL_FBROOT ${CMAKE_INSTALL_LIBDIR}/tarvik/firebird)
+# The installed root as the program finds it: relative to its own folder.
+file(RELATIVE_PATH TARVIK_FBROOT_FROM_BINDIR /prefix/${CMAKE_INSTALL_BINDIR}
+     /prefix/${TARVIK_INSTALL_FBROOT})
 set(TARVIK_BUILD_UDFDIR ${CMAKE_BINARY_DIR}/udf-lib)
 
 tarvik_firebird_root(${CMAKE_BINARY_DIR}/firebird ${TARVIK_BUILD_UDFDIR})

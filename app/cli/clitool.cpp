@@ -43,7 +43,7 @@ std::optional<int> Args::parse(const QStringList& args) {
 QString Args::database() const {
     if (m_hasDatabase && m_parser.isSet(QStringLiteral("db")))
         return m_parser.value(QStringLiteral("db"));
-    return defaultDatabasePath();
+    return defaultDatabase();
 }
 
 int Args::intValue(const QString& name, int low, int high) const {

@@ -32,6 +32,8 @@ public:
     QString value(const QString& name) const { return m_parser.value(name); }
     QStringList values(const QString& name) const { return m_parser.values(name); }
     QStringList positional() const { return m_parser.positionalArguments(); }
+    // The --db value, or the default database (created empty when it is the user's own and
+    // missing). Raises DbError.
     QString database() const;
 
     // The value of an integer option; AppError naming the option when it is missing or not a

@@ -37,13 +37,13 @@ void openRegister(DbConnection& c) {
 const QStringList kDeleteContract = {QStringLiteral("DELETE FROM contract WHERE number=:number")};
 
 void deleteContract(DbConnection& c, int number) {
-    c.beginWrite();
-    FbQuery& q = c.qTarvik;
-    q.setSql(kDeleteContract);
-    q.prepare();
-    param(q, "number").setInteger(number);
-    q.execSql();
-    c.trTarvik.commit();
+    c.write([&] {
+        FbQuery& q = c.qTarvik;
+        q.setSql(kDeleteContract);
+        q.prepare();
+        param(q, "number").setInteger(number);
+        q.execSql();
+    });
 }
 
 // ---- recipients of a contract -----------------------------------------------------------

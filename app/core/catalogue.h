@@ -26,7 +26,8 @@ extern const QStringList kRegister;
 void openRegister(DbConnection& c);
 
 extern const QStringList kDeleteContract;
-// Deletes one contract in a write transaction of its own (roll back, start, delete, commit).
+// Deletes one contract in a write transaction of its own (roll back, start, delete, commit),
+// run again when another workstation's transaction gets in the way (runWrite).
 void deleteContract(DbConnection& c, int number);
 
 // ---- recipients of a contract -----------------------------------------------------------

@@ -12,20 +12,14 @@ template <class F> void withContext(const QString& what, F&& step) {
     try {
         step();
     } catch (const DbError& e) {
-        throw DbError(what + QStringLiteral(": ") + e.message());
+        throw e.withMessage(what + QStringLiteral(": ") + e.message());
     }
 }
 
-} // namespace
-
-int ImportContract(FbTransaction& trTarvik, FbQuery& qTarvik, FbQuery& qOrgs,
-                   const TRefItemList& refItems, const TContTitle& title,
-                   const TContDataList& items, const QString& fileName,
-                   const ImportProgress& progress) {
-    if (trTarvik.inTransaction())
-        trTarvik.rollback();
-    trTarvik.startTransaction();
-
+// Organisations, header, number and item lines: the statements of one attempt.
+int writeContract(FbQuery& qTarvik, FbQuery& qOrgs, const TRefItemList& refItems,
+                  const TContTitle& title, const TContDataList& items, const QString& fileName,
+                  const ImportProgress& progress) {
     const qsizetype total = refItems.size() + 1 + items.size();
     qsizetype done = 0;
     auto report = [&](bool force) {
@@ -64,8 +58,28 @@ int ImportContract(FbTransaction& trTarvik, FbQuery& qTarvik, FbQuery& qOrgs,
         report(false);
     }
     report(true);
+    return number;
+}
 
-    trTarvik.commit();
+} // namespace
+
+TransactionParams importTransactionParams() {
+    TransactionParams p = writeTransactionParams();
+    p.isolation = TransactionParams::Isolation::Snapshot;
+    return p;
+}
+
+int ImportContract(FbTransaction& trTarvik, FbQuery& qTarvik, FbQuery& qOrgs,
+                   const TRefItemList& refItems, const TContTitle& title,
+                   const TContDataList& items, const QString& fileName,
+                   const ImportProgress& progress) {
+    int number = 0;
+    WriteOptions options;
+    options.params = importTransactionParams();
+    runWrite(
+        trTarvik,
+        [&] { number = writeContract(qTarvik, qOrgs, refItems, title, items, fileName, progress); },
+        options);
     return number;
 }
 

@@ -3,6 +3,7 @@
 #include "core/apperror.h"
 #include "core/cp1251.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -12,6 +13,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <new>
 
 TRefItemList RefItemList;
 TContTitle ContTitle;
@@ -55,8 +57,23 @@ const QString kTagClose[4] = {QStringLiteral("[/REFERENCEBOOKS]"), QStringLitera
                               QStringLiteral("[/CONTRACT2]"), QStringLiteral("[/CONTRACT3]")};
 enum Section { RefBooks, Header, Positions, Distribution };
 
+// A failed check: the message of the check itself, and the cause as the read error names it
+// on its second line ("не существует", "строка 12, поле 3: ...").
+class ReadFailure : public AppError {
+public:
+    ReadFailure(const QString& message, QString cause)
+        : AppError(message), m_cause(std::move(cause)) {}
+    const QString& cause() const { return m_cause; }
+
+private:
+    QString m_cause;
+};
+
+[[noreturn]] void fail(const QString& message, const QString& cause) {
+    throw ReadFailure(message, cause);
+}
 [[noreturn]] void fail(const QString& message) {
-    throw AppError(message);
+    throw ReadFailure(message, message);
 }
 
 // Splits a text into lines at CR, LF or CR LF; a final line break adds no empty line. The
@@ -91,14 +108,15 @@ QString decodeKoi8(const QByteArray& bytes) {
 // Checks line 1 against the identifier mask and returns its first 38 characters.
 QString checkIdentifierLine(const QList<QStringView>& lines) {
     if (lines.isEmpty())
-        fail(QStringLiteral("Файл пуст"));
+        fail(QStringLiteral("Файл пуст"), QStringLiteral("пустой файл"));
     const QStringView first = lines.first();
     // "{????????-????-????-????-????????????}": braces and hyphens fixed, any other character.
     bool ok = first.size() == 38 && first[0] == QLatin1Char('{') && first[37] == QLatin1Char('}');
     for (int i : {9, 14, 19, 24})
         ok = ok && first[i] == QLatin1Char('-');
     if (!ok)
-        fail(QStringLiteral("Файл не соответствует формату"));
+        fail(QStringLiteral("Файл не соответствует формату"),
+             QStringLiteral("строка 1 не является идентификатором формата"));
     return first.left(38).toString();
 }
 
@@ -116,7 +134,8 @@ public:
 
     QStringView view(int i) const {
         if (i >= m_fields.size())
-            fail(QStringLiteral("Строка %1: нет поля %2").arg(m_lineNo).arg(i));
+            fail(QStringLiteral("Строка %1: нет поля %2").arg(m_lineNo).arg(i),
+                 QStringLiteral("строка %1, поле %2: поля нет").arg(m_lineNo).arg(i));
         return m_fields[i];
     }
     QString str(int i) const { return view(i).toString(); }
@@ -202,10 +221,15 @@ public:
 
 private:
     [[noreturn]] void bad(int i) const {
+        const QString value = m_fields[i].left(40).toString();
         fail(QStringLiteral("Строка %1, поле %2: недопустимое значение \"%3\"")
                  .arg(m_lineNo)
                  .arg(i)
-                 .arg(m_fields[i].left(40).toString()));
+                 .arg(value),
+             QStringLiteral("строка %1, поле %2: недопустимое значение \"%3\"")
+                 .arg(m_lineNo)
+                 .arg(i)
+                 .arg(value));
     }
 
     // A date in a short date format made of day, month and year parts joined by one
@@ -260,13 +284,22 @@ public:
             m_index.insert(k, i);
     }
 
-    const TRefItem& find(int refBook, int id, int lineNo) const {
+    // field: the number of the identifier's field on the line, for the cause of a failure.
+    const TRefItem& find(int refBook, int id, int lineNo, int field) const {
         if (id == 0)
-            fail(QStringLiteral("Контракт содержит пустой элемент справочника"));
+            fail(QStringLiteral("Контракт содержит пустой элемент справочника"),
+                 QStringLiteral("строка %1, поле %2: пустой элемент справочника")
+                     .arg(lineNo)
+                     .arg(field));
         const auto it = m_index.constFind(key(refBook, id));
         if (it == m_index.constEnd())
             fail(QStringLiteral("Строка %1: элемент %2 справочника %3 не найден")
                      .arg(lineNo)
+                     .arg(id)
+                     .arg(refBook),
+                 QStringLiteral("строка %1, поле %2: элемент %3 справочника %4 не найден")
+                     .arg(lineNo)
+                     .arg(field)
                      .arg(id)
                      .arg(refBook));
         return m_list[it.value()];
@@ -308,6 +341,12 @@ public:
                     open[s] = true;
             }
         }
+        // Every whole file closes what it opens: one that ends inside a section was cut short.
+        for (int s = 0; s < 4; ++s) {
+            if (open[s])
+                fail(QStringLiteral("Раздел %1 не закрыт").arg(kTagOpen[s]),
+                     QStringLiteral("раздел %1 не закрыт").arg(kTagOpen[s]));
+        }
         if (!m_headerRead) {
             // Without a header line the remark is the whole text, each line ending in CR LF.
             QString all;
@@ -347,7 +386,7 @@ private:
         t.docno = l.str(0);
         t.data = l.date(1, m_regional);
         t.dataend = l.date(2, m_regional);
-        const TRefItem& agent = m_refs.find(l.integer(3), l.integer(4), l.lineNo());
+        const TRefItem& agent = m_refs.find(l.integer(3), l.integer(4), l.lineNo(), 4);
         t.agent = agent.id;
         t.agents = agent.spr_naim;
         t.target = l.str(6);
@@ -361,11 +400,11 @@ private:
         l.view(6); // a position line has at least 7 fields
         TContData d;
         d.posNo = l.integer(0);
-        const TRefItem& goods = m_refs.find(l.integer(1), l.integer(2), l.lineNo());
+        const TRefItem& goods = m_refs.find(l.integer(1), l.integer(2), l.lineNo(), 2);
         d.elem = goods.id;
         d.elemC = goods.clf_code;
         d.elemS = goods.spr_naim;
-        d.unit = m_refs.find(l.integer(3), l.integer(4), l.lineNo()).spr_naim;
+        d.unit = m_refs.find(l.integer(3), l.integer(4), l.lineNo(), 4).spr_naim;
         if (l.view(5) != QLatin1String("0"))
             d.kat = l.str(5);
         d.gost = l.str(6);
@@ -377,7 +416,7 @@ private:
     }
 
     void readDistribution(const Line& l) {
-        const TRefItem& recipient = m_refs.find(l.integer(1), l.integer(2), l.lineNo());
+        const TRefItem& recipient = m_refs.find(l.integer(1), l.integer(2), l.lineNo(), 2);
         const int posNo = l.integer(0);
         // The first record of the position; copies always follow their position, so the
         // first record with a number is the position's own.
@@ -407,38 +446,114 @@ private:
 QByteArray readBounded(const QString& fileName) {
     const QFileInfo info(fileName);
     if (fileName.isEmpty() || !info.exists())
-        fail(QStringLiteral("Файл не существует !"));
+        fail(QStringLiteral("Файл не существует !"), QStringLiteral("не существует"));
     if (!info.isFile())
-        fail(QStringLiteral("Файл не соответствует формату"));
+        fail(QStringLiteral("Файл не соответствует формату"),
+             info.isDir() ? QStringLiteral("это каталог, а не файл")
+                          : QStringLiteral("не является обычным файлом"));
+    const QString tooBig =
+        QStringLiteral("слишком большой: больше %1 МБ").arg(kMaxContractFileSize / (1024 * 1024));
     if (info.size() > kMaxContractFileSize)
-        fail(QStringLiteral("Файл слишком велик"));
+        fail(QStringLiteral("Файл слишком велик"), tooBig);
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("Не удалось открыть файл: %1").arg(file.errorString()));
+        fail(QStringLiteral("Не удалось открыть файл: %1").arg(file.errorString()),
+             QStringLiteral("не открывается: %1").arg(file.errorString()));
     // The size is checked again while reading: the file may grow after the check.
     QByteArray bytes = file.read(kMaxContractFileSize + 1);
     if (bytes.size() > kMaxContractFileSize)
-        fail(QStringLiteral("Файл слишком велик"));
+        fail(QStringLiteral("Файл слишком велик"), tooBig);
     if (file.error() != QFileDevice::NoError)
-        fail(QStringLiteral("Не удалось прочитать файл: %1").arg(file.errorString()));
+        fail(QStringLiteral("Не удалось прочитать файл: %1").arg(file.errorString()),
+             QStringLiteral("не читается: %1").arg(file.errorString()));
     return bytes;
 }
 
-// Parses the converted text of a whole file.
-ContractContent parseText(const QString& text, const Regional& regional) {
+// True for text that is valid UTF-8 and holds Cyrillic letters in it: a contract file that an
+// editor saved again in UTF-8. Read as KOI8-R it would be garbage; a real KOI8-R text with
+// Russian letters is never valid UTF-8 (its letters are all lead bytes).
+bool isUtf8Cyrillic(const QByteArray& bytes) {
+    bool cyrillic = false;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n && p[i] != 0;) {
+        const unsigned char b = p[i];
+        int more = 0;
+        if (b < 0x80)
+            more = 0;
+        else if (b >= 0xC2 && b <= 0xDF)
+            more = 1;
+        else if (b >= 0xE0 && b <= 0xEF)
+            more = 2;
+        else if (b >= 0xF0 && b <= 0xF4)
+            more = 3;
+        else
+            return false;
+        if (i + more >= n && more > 0)
+            return false;
+        for (int k = 1; k <= more; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80)
+                return false;
+        }
+        // U+0400..U+04FF: lead bytes D0..D3.
+        if (more == 1 && b >= 0xD0 && b <= 0xD3)
+            cyrillic = true;
+        i += 1 + more;
+    }
+    return cyrillic;
+}
+
+// True when the start of the data holds control bytes no text file has: binary data, or text
+// in another encoding (UTF-16, say).
+bool looksBinary(const QByteArray& bytes) {
+    const QByteArray head = bytes.left(64);
+    for (char c : head) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 && b != '\t' && b != '\r' && b != '\n' && b != '\f')
+            return true;
+    }
+    return false;
+}
+
+// Parses the raw bytes of a whole file.
+ContractContent parseBytes(const QByteArray& bytes, const Regional& regional) {
+    if (isUtf8Cyrillic(bytes))
+        fail(QStringLiteral("Файл в кодировке UTF-8"),
+             QStringLiteral("файл в кодировке UTF-8, ожидается KOI8-R"));
+    const QString text = decodeKoi8(bytes);
     const QList<QStringView> lines = splitLines(text);
-    if (checkIdentifierLine(lines) != CONTRACTS_GUID)
-        fail(QStringLiteral("Файл не соответствует формату контрактов"));
+    QString identifier;
+    try {
+        identifier = checkIdentifierLine(lines);
+    } catch (const ReadFailure& e) {
+        if (looksBinary(bytes))
+            fail(e.message(), QStringLiteral("не в кодировке KOI8-R"));
+        throw;
+    }
+    if (identifier != CONTRACTS_GUID)
+        fail(QStringLiteral("Файл не соответствует формату контрактов"),
+             QStringLiteral("не файл контракта: идентификатор формата %1").arg(identifier));
     return Parser(regional).run(lines);
 }
 
-// Runs a read step and turns whatever it raises into the one read error.
-template <class F> auto guarded(F&& step) -> decltype(step()) {
+// Runs a read step and turns whatever it raises into the one read error: its first line as
+// it always was, the file and the cause on the next.
+template <class F> auto guarded(const QString& fileName, F&& step) -> decltype(step()) {
+    QString cause;
     try {
         return step();
+    } catch (const ReadFailure& e) {
+        cause = e.cause();
+    } catch (const AppError& e) {
+        cause = e.message();
+    } catch (const std::bad_alloc&) {
+        cause = QStringLiteral("не хватает памяти");
     } catch (...) {
-        throw AppError(kContractReadError);
+        cause = QStringLiteral("не читается");
     }
+    const QString where =
+        fileName.isEmpty() ? QString() : QDir::toNativeSeparators(fileName) + QStringLiteral(": ");
+    throw AppError(kContractReadError + QLatin1Char('\n') + where + cause + QLatin1Char('.'));
 }
 
 } // namespace
@@ -490,11 +605,11 @@ QString LoadContractText(const QString& fileName, QStringList& lines) {
 }
 
 ContractContent ParseContract(const QByteArray& bytes, const Regional& regional) {
-    return guarded([&] { return parseText(decodeKoi8(bytes), regional); });
+    return guarded(QString(), [&] { return parseBytes(bytes, regional); });
 }
 
 ContractContent ReadContract(const QString& fileName, const Regional& regional) {
-    return guarded([&] { return parseText(decodeKoi8(readBounded(fileName)), regional); });
+    return guarded(fileName, [&] { return parseBytes(readBounded(fileName), regional); });
 }
 
 void ReadContractFile(const QString& fileName, const Regional& regional) {

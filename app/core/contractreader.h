@@ -19,7 +19,10 @@
 // The identifier on line 1 of every contract file.
 inline const QString CONTRACTS_GUID = QStringLiteral("{EAF475FC-EED1-4B3F-B659-A91D40B1A3BC}");
 
-// The one error every failed read reports.
+// The first line of the error every failed read reports. Its second line names the file and
+// the cause: "не существует", "слишком большой", "не в кодировке KOI8-R", "раздел [CONTRACT2]
+// не закрыт", "строка 12, поле 3: ...", "файл в кодировке UTF-8, ожидается KOI8-R"; it ends
+// with a full stop, so that the window and the command line show the same text.
 inline const QString kContractReadError =
     QStringLiteral("Файл содержит не корректные данные или поврежден!");
 
@@ -109,16 +112,18 @@ struct ContractContent {
 };
 
 // Reads the file into RefItemList, ContTitle and ContDataList. Any failure raises AppError
-// with kContractReadError and leaves the three results as they were.
+// with kContractReadError and its cause and leaves the three results as they were. Refused
+// besides what the format forbids: a file that ends inside a section (cut short), and one in
+// UTF-8 with Russian letters (saved again by an editor).
 void ReadContractFile(const QString& fileName, const Regional& regional = Regional::current());
 
 // Reads a contract file without touching the shared results. Raises AppError with
-// kContractReadError on any failure.
+// kContractReadError and its cause on any failure.
 ContractContent ReadContract(const QString& fileName,
                              const Regional& regional = Regional::current());
 
-// Parses the raw bytes of a contract file. Raises AppError with kContractReadError on any
-// failure.
+// Parses the raw bytes of a contract file. Raises AppError with kContractReadError and its
+// cause (without a file name) on any failure.
 ContractContent ParseContract(const QByteArray& bytes,
                               const Regional& regional = Regional::current());
 

@@ -10,9 +10,12 @@
 #include <firebird/Interface.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
+#include <optional>
 
 using namespace Firebird;
 
@@ -63,13 +66,130 @@ QString formatStatus(IStatus* status) {
     return text;
 }
 
+// What the status vector says, besides its text: the gds codes in order, the names they
+// refer to and the first operating system error.
+struct StatusCodes {
+    QList<long> codes;
+    QStringList names;
+    int osError = 0;
+};
+
+StatusCodes readCodes(IStatus* status) {
+    StatusCodes out;
+    for (const intptr_t* p = status->getErrors(); *p != isc_arg_end;) {
+        const intptr_t kind = *p++;
+        switch (kind) {
+        case isc_arg_gds:
+            out.codes << long(*p++);
+            break;
+        case isc_arg_string:
+        case isc_arg_interpreted:
+        case isc_arg_sql_state: {
+            const char* text = reinterpret_cast<const char*>(*p++);
+            if (kind == isc_arg_string && text)
+                out.names << decodeMessage(QByteArray(text));
+            break;
+        }
+        case isc_arg_cstring: {
+            const auto length = qsizetype(*p++);
+            const char* text = reinterpret_cast<const char*>(*p++);
+            if (text)
+                out.names << decodeMessage(QByteArray(text, length));
+            break;
+        }
+        case isc_arg_unix:
+            if (out.osError == 0)
+                out.osError = int(*p);
+            ++p;
+            break;
+        default: // numbers and the error codes of other systems
+            ++p;
+        }
+    }
+    return out;
+}
+
+bool anyOf(const StatusCodes& s, std::initializer_list<long> codes) {
+    for (long c : codes) {
+        if (s.codes.contains(c))
+            return true;
+    }
+    return false;
+}
+
+// The user's sentence for the errors a user can meet; empty for the others, whose text is
+// the client's alone.
+QString sentenceFor(const StatusCodes& s) {
+    if (anyOf(s, {isc_login}))
+        return QStringLiteral("Сервер базы данных не принял имя пользователя или пароль.");
+    if (anyOf(s, {isc_network_error, isc_net_connect_err, isc_net_connect_listen_err}))
+        return QStringLiteral("Сервер базы данных недоступен: он не запущен, или к нему нет "
+                              "доступа по сети.");
+    if (anyOf(s, {isc_conn_lost, isc_lost_db_connection, isc_net_read_err, isc_net_write_err,
+                  isc_att_shutdown, isc_shutdown}))
+        return QStringLiteral("Связь с базой данных прервана.");
+    if (anyOf(s, {isc_lock_timeout}))
+        return QStringLiteral("Данные заняты другим пользователем: время ожидания истекло.");
+    if (anyOf(s, {isc_update_conflict}))
+        // Also what the engine reports for a row whose lock wait timed out.
+        return QStringLiteral("Эти же данные одновременно изменяет другой пользователь.");
+    if (anyOf(s, {isc_deadlock, isc_lock_conflict}))
+        return QStringLiteral("Данные заняты другим пользователем.");
+    if (anyOf(s, {isc_unique_key_violation, isc_no_dup}))
+        return QStringLiteral("Такая запись уже есть в базе данных.");
+    if (anyOf(s, {isc_read_only_database, isc_no_priv}))
+        return QStringLiteral("Нет прав на запись в базу данных.");
+    if (anyOf(s, {isc_already_opened}))
+        return QStringLiteral("Файл базы данных занят: его держит открытым сервер Firebird в "
+                              "режиме, несовместимом с этой программой.");
+    if (anyOf(s, {isc_lock_dir_access}))
+        return QStringLiteral("Нет доступа к каталогу блокировок базы данных.");
+    if (anyOf(s, {isc_io_error, isc_io_open_err, isc_io_create_err, isc_io_read_err,
+                  isc_io_write_err, isc_io_access_err})) {
+        switch (s.osError) {
+        case ENOENT:
+        case ENOTDIR:
+            return QStringLiteral("Файл базы данных не найден.");
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return QStringLiteral("Нет прав на доступ к файлу базы данных.");
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return QStringLiteral("На диске не хватает места для базы данных.");
+        case EAGAIN:
+        case EBUSY:
+        case ETXTBSY:
+            return QStringLiteral("Файл базы данных занят другой программой.");
+        case EISDIR:
+            return QStringLiteral("Указан каталог, а не файл базы данных.");
+        default:
+            return QStringLiteral("Ошибка чтения или записи файла базы данных.");
+        }
+    }
+    if (anyOf(s, {isc_bad_db_format, isc_wrong_ods}))
+        return QStringLiteral("Файл не является базой данных этой версии Firebird.");
+    return QString();
+}
+
+// A client error as DbError: the user's sentence first, when there is one, then the client's
+// own text as the detail.
+DbError toDbError(IStatus* status) {
+    const StatusCodes codes = readCodes(status);
+    const QString text = formatStatus(status);
+    const QString sentence = sentenceFor(codes);
+    return DbError(sentence.isEmpty() ? text : sentence + QLatin1Char('\n') + text, codes.codes,
+                   codes.names, codes.osError);
+}
+
 // Runs f with a throwing status and turns client errors into DbError.
 template <class F> auto guarded(F&& f) -> decltype(f(std::declval<ThrowStatusWrapper*>())) {
     Status st;
     try {
         return f(&st);
     } catch (const FbException& e) {
-        throw DbError(formatStatus(e.getStatus()));
+        throw toDbError(e.getStatus());
     }
 }
 
@@ -224,7 +344,7 @@ void FbDatabase::open() {
     try {
         m_attachment = attach(false);
     } catch (const DbError& e) {
-        throw DbError(
+        throw e.withMessage(
             QStringLiteral("Не удалось открыть базу данных %1:\n%2").arg(m_name, e.message()));
     }
 }
@@ -238,7 +358,7 @@ void FbDatabase::createDatabase() {
     try {
         m_attachment = attach(true);
     } catch (const DbError& e) {
-        throw DbError(
+        throw e.withMessage(
             QStringLiteral("Не удалось создать базу данных %1:\n%2").arg(m_name, e.message()));
     }
 }
@@ -264,13 +384,13 @@ void FbDatabase::close() {
         return;
     for (FbQuery* q : m_queries)
         q->unprepare();
-    QString firstError;
+    std::optional<DbError> firstError;
     for (FbTransaction* t : m_transactions) {
         try {
             t->end();
         } catch (const DbError& e) {
-            if (firstError.isEmpty())
-                firstError = e.message();
+            if (!firstError)
+                firstError = e;
         }
     }
     IAttachment* att = m_attachment;
@@ -279,11 +399,11 @@ void FbDatabase::close() {
         guarded([&](ThrowStatusWrapper* st) { att->detach(st); });
     } catch (const DbError& e) {
         att->release();
-        if (firstError.isEmpty())
-            firstError = e.message();
+        if (!firstError)
+            firstError = e;
     }
-    if (!firstError.isEmpty())
-        throw DbError(firstError);
+    if (firstError)
+        throw *firstError;
 }
 
 // ---------------------------------------------------------------- FbTransaction
@@ -302,12 +422,34 @@ FbTransaction::~FbTransaction() {
 }
 
 void FbTransaction::startTransaction() {
+    startTransaction(m_params);
+}
+
+void FbTransaction::startTransaction(const TransactionParams& params) {
     if (m_transaction)
         throw DbError(QStringLiteral("Транзакция уже активна"));
     if (!m_db.connected())
         throw DbError(QStringLiteral("Нет соединения с базой данных"));
     m_transaction = guarded([&](ThrowStatusWrapper* st) {
-        return m_db.attachment()->startTransaction(st, 0, nullptr);
+        if (params.isDefault())
+            return m_db.attachment()->startTransaction(st, 0, nullptr);
+        FbXpbBuilder tpb(client().util->getXpbBuilder(st, IXpbBuilder::TPB, nullptr, 0));
+        switch (params.isolation) {
+        case TransactionParams::Isolation::ServerDefault:
+        case TransactionParams::Isolation::Snapshot:
+            tpb->insertTag(st, isc_tpb_concurrency);
+            break;
+        case TransactionParams::Isolation::ReadCommitted:
+            tpb->insertTag(st, isc_tpb_read_committed);
+            tpb->insertTag(st, isc_tpb_rec_version);
+            break;
+        }
+        tpb->insertTag(st, isc_tpb_write);
+        tpb->insertTag(st, isc_tpb_wait);
+        if (params.lockTimeoutSeconds >= 0)
+            tpb->insertInt(st, isc_tpb_lock_timeout, params.lockTimeoutSeconds);
+        return m_db.attachment()->startTransaction(st, tpb->getBufferLength(st),
+                                                   tpb->getBuffer(st));
     });
 }
 
@@ -820,6 +962,14 @@ void FbQuery::execSql() {
         m_statement->execute(st, m_tr.handle(), m_inMeta.get(), input, m_outMeta.get(),
                              m_outBuffer.data());
         m_rowsAffected = qint64(m_statement->getAffectedRecords(st));
+    });
+}
+
+QString FbQuery::plan() {
+    ensureReady();
+    return guarded([&](ThrowStatusWrapper* st) {
+        const char* text = m_statement->getPlan(st, false);
+        return text ? decodeMessage(QByteArray(text)) : QString();
     });
 }
 

@@ -70,6 +70,27 @@ private:
     std::vector<FbQuery*> m_queries;
 };
 
+// How a transaction starts. The default passes no parameters at all: the server's defaults
+// (snapshot isolation, read-write, a wait for a locked row without a time limit).
+struct TransactionParams {
+    enum class Isolation {
+        ServerDefault,
+        // Every read sees the database as it was when the transaction started, and the
+        // transaction's own changes; what others commit meanwhile stays invisible.
+        Snapshot,
+        // Every read sees what others have committed by then.
+        ReadCommitted,
+    };
+    Isolation isolation = Isolation::ServerDefault;
+    // How long a write waits for a row another transaction has changed and not yet ended,
+    // in seconds; -1: without a limit.
+    int lockTimeoutSeconds = -1;
+
+    bool isDefault() const {
+        return isolation == Isolation::ServerDefault && lockTimeoutSeconds < 0;
+    }
+};
+
 class FbTransaction {
 public:
     enum class DefaultAction { Rollback, Commit };
@@ -79,12 +100,18 @@ public:
     FbTransaction(const FbTransaction&) = delete;
     FbTransaction& operator=(const FbTransaction&) = delete;
 
+    // Starts the transaction with its parameters (params()), or with the ones given.
     void startTransaction();
+    void startTransaction(const TransactionParams& params);
     void commit();
     void rollback();
     bool inTransaction() const { return m_transaction != nullptr; }
     // Ends the transaction by its default action (as when the connection closes).
     void end();
+
+    // The parameters of every start without its own, the implicit start of a query included.
+    void setParams(const TransactionParams& params) { m_params = params; }
+    const TransactionParams& params() const { return m_params; }
 
     FbDatabase& database() const { return m_db; }
     Firebird::ITransaction* handle() const { return m_transaction; }
@@ -92,6 +119,7 @@ public:
 private:
     FbDatabase& m_db;
     DefaultAction m_action;
+    TransactionParams m_params;
     Firebird::ITransaction* m_transaction = nullptr;
 };
 
@@ -174,6 +202,10 @@ public:
     // Random access for models: column index of a name (-1 when absent) and a cell.
     int fieldIndex(const QString& name) const;
     QVariant value(int row, int column) const;
+
+    // How the server runs the prepared statement (prepares it first), e.g.
+    // "PLAN (CONTRACT ORDER IX_CONTRACT_NUMBER_DESC)".
+    QString plan();
 
     // Rows changed by the last execSql.
     qint64 rowsAffected() const { return m_rowsAffected; }

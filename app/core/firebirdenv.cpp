@@ -7,9 +7,9 @@
 namespace FirebirdEnv {
 
 QString findRoot(const QString& appDir) {
-    // Build tree: bin/../firebird; installed tree: bin/../share/tarvik/firebird.
+    // Build tree: bin/../firebird; installed tree: bin/../lib/tarvik/firebird.
     const QStringList candidates = {appDir + QStringLiteral("/../firebird"),
-                                    appDir + QStringLiteral("/../share/tarvik/firebird")};
+                                    appDir + QStringLiteral("/" TARVIK_INSTALLED_FBROOT)};
     for (const QString& c : candidates) {
         if (QFileInfo::exists(c + QStringLiteral("/firebird.conf")))
             return QDir(c).canonicalPath();

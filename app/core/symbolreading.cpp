@@ -45,7 +45,9 @@ std::optional<Piece> parseFrame(const QString& s, QString* why) {
     }
     const QStringView body = QStringView(s).mid(2, s.size() - 3);
     // The count and index fields are two digits each, or wider from 100 on; the length field
-    // closes the frame. Take the widths that agree with the values they give.
+    // closes the frame. Take the widths that agree with the values they give and whose length
+    // field matches the piece: index 100 of 266 starts "<N266100", not index 10.
+    std::optional<Piece> framed; // count and index that parse, for the message
     for (int cw = 2; cw <= 4; ++cw) {
         for (int iw = 2; iw <= cw; ++iw) {
             if (body.size() < cw + iw + 3 || !allDigits(body.left(cw + iw)))
@@ -55,20 +57,28 @@ std::optional<Piece> parseFrame(const QString& s, QString* why) {
             if (count < 1 || index < 1 || index > count || fieldWidth(count) != cw ||
                 fieldWidth(index) != iw)
                 continue;
+            if (!framed)
+                framed = Piece{count, index, QString()};
             const QStringView rest = body.mid(cw + iw);
             for (int lw = 3; lw <= 4 && lw <= rest.size(); ++lw) {
                 const QStringView length = rest.right(lw);
                 if (!allDigits(length))
                     continue;
+                // The field is written as the printer writes it: a "0" in front below 100 only.
                 const QStringView piece = rest.left(rest.size() - lw);
-                if (length.toInt() == piece.size())
+                const QString written = piece.size() < 100
+                                            ? QLatin1Char('0') + QString::number(piece.size())
+                                            : QString::number(piece.size());
+                if (length == written)
                     return Piece{count, index, piece.toString()};
             }
-            fail(why, QStringLiteral("символ %1 из %2: поле длины не совпадает с длиной текста")
-                          .arg(index)
-                          .arg(count));
-            return std::nullopt;
         }
+    }
+    if (framed) {
+        fail(why, QStringLiteral("символ %1 из %2: поле длины не совпадает с длиной текста")
+                      .arg(framed->index)
+                      .arg(framed->count));
+        return std::nullopt;
     }
     fail(why, QStringLiteral("символ с неверными полями числа и номера: «%1»").arg(s.left(12)));
     return std::nullopt;

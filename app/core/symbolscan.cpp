@@ -14,28 +14,33 @@ namespace Reading {
 
 namespace {
 
+FoundSymbol found(const ZXing::Result& r) {
+    FoundSymbol s;
+    s.kind = r.format() == ZXing::BarcodeFormat::PDF417 ? FoundSymbol::Kind::Pdf417
+                                                        : FoundSymbol::Kind::Code128;
+    const ZXing::ByteArray& bytes = r.bytes();
+    s.bytes = QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    s.text = Cp1251::decode(s.bytes);
+    const ZXing::Position& p = r.position();
+    for (int i = 0; i < 4; ++i)
+        s.where << QPointF(p[i].x, p[i].y);
+    return s;
+}
+
+ZXing::ImageView view(const QImage& grey) {
+    return ZXing::ImageView(grey.constBits(), grey.width(), grey.height(), ZXing::ImageFormat::Lum,
+                            int(grey.bytesPerLine()));
+}
+
 QList<FoundSymbol> scanOnce(const QImage& grey, ZXing::BarcodeFormats formats) {
     ZXing::DecodeHints hints;
     hints.setFormats(formats);
     hints.setTryHarder(true);
     hints.setTryRotate(true);
     QList<FoundSymbol> out;
-    const ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(),
-                                ZXing::ImageFormat::Lum, int(grey.bytesPerLine()));
-    for (const ZXing::Result& r : ZXing::ReadBarcodes(view, hints)) {
-        if (!r.isValid())
-            continue;
-        FoundSymbol s;
-        s.kind = r.format() == ZXing::BarcodeFormat::PDF417 ? FoundSymbol::Kind::Pdf417
-                                                            : FoundSymbol::Kind::Code128;
-        const ZXing::ByteArray& bytes = r.bytes();
-        s.bytes = QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
-        s.text = Cp1251::decode(s.bytes);
-        const ZXing::Position& p = r.position();
-        for (int i = 0; i < 4; ++i)
-            s.where << QPointF(p[i].x, p[i].y);
-        out << s;
-    }
+    for (const ZXing::Result& r : ZXing::ReadBarcodes(view(grey), hints))
+        if (r.isValid())
+            out << found(r);
     return out;
 }
 
@@ -67,6 +72,17 @@ QList<FoundSymbol> scanImage(const QImage& image) {
             return found;
     }
     return found;
+}
+
+QList<FoundSymbol> readUprightPdf417(const QImage& image) {
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    // One symbol: the single read is many times quicker than the search for all of them.
+    ZXing::DecodeHints hints;
+    hints.setFormats(ZXing::BarcodeFormat::PDF417);
+    const ZXing::Result r = ZXing::ReadBarcode(view(grey), hints);
+    if (r.isValid())
+        return {found(r)};
+    return scanOnce(grey, ZXing::BarcodeFormat::PDF417);
 }
 
 } // namespace Reading

@@ -23,4 +23,9 @@ struct FoundSymbol {
 // kind, the image is tried again turned by small angles.
 QList<FoundSymbol> scanImage(const QImage& image);
 
+// The one PDF417 symbol of an image that shows it upright and alone, as a print's own check
+// draws it: a quick read first, the full search only when that finds nothing. Empty when no
+// symbol reads.
+QList<FoundSymbol> readUprightPdf417(const QImage& image);
+
 } // namespace Reading

@@ -21,9 +21,8 @@ int checkWaybillSymbols(const Forms::PreparedReport& report, const BarcodeText& 
                 hook(image, symbol);
             ++symbol;
             QStringList texts;
-            for (const Reading::FoundSymbol& s : Reading::scanImage(image))
-                if (s.kind == Reading::FoundSymbol::Kind::Pdf417)
-                    texts << s.text;
+            for (const Reading::FoundSymbol& s : Reading::readUprightPdf417(image))
+                texts << s.text;
             if (texts.size() != 1)
                 throw AppError(
                     QStringLiteral("Штрих-код PDF417 на листе %1 не читается: документ не "

@@ -39,9 +39,9 @@ QSize FormPage::sizeUnits() const {
     return QSize(mmToUnits(mm.width()), mmToUnits(mm.height()));
 }
 
-Band* FormPage::band(const QString& name) {
+Band* FormPage::band(const QString& bandName) {
     for (Band& b : bands)
-        if (b.name.compare(name, Qt::CaseInsensitive) == 0)
+        if (b.name.compare(bandName, Qt::CaseInsensitive) == 0)
             return &b;
     return nullptr;
 }
@@ -374,8 +374,10 @@ Template Template::fromJson(const QByteArray& json, const QString& file) {
     for (int pi = 0; pi < pages.size(); ++pi) {
         const Reader pr(file, QStringLiteral("страница %1").arg(pi));
         const QJsonObject pj = pr.object(pages[pi]);
-        pr.checkKeys(pj, {"paper", "orientation", "margins", "paperSource", "bands", "objects"});
+        pr.checkKeys(
+            pj, {"name", "paper", "orientation", "margins", "paperSource", "bands", "objects"});
         FormPage page;
+        page.name = pr.string(pj, "name");
         const QJsonArray paper = pr.array(pj, "paper");
         if (!paper.isEmpty()) {
             if (paper.size() != 2 || !paper[0].isDouble() || !paper[1].isDouble())
@@ -450,8 +452,14 @@ void Template::validate() const {
                            .arg(s.sumBand));
         }
     };
+    QSet<QString> pageNames;
     for (size_t pi = 0; pi < pages.size(); ++pi) {
         const FormPage& p = pages[pi];
+        if (!p.name.isEmpty()) {
+            if (pageNames.contains(p.name.toLower()))
+                top.fail(QStringLiteral("имя страницы %1 повторяется").arg(p.name));
+            pageNames.insert(p.name.toLower());
+        }
         int summaries = 0, titles = 0;
         for (const Band& b : p.bands) {
             const Reader br(file, QStringLiteral("бэнд %1").arg(b.name));

@@ -99,6 +99,7 @@ struct Band {
 enum class MarginsMode { Printer, None };
 
 struct FormPage {
+    QString name; // the page's own name ("Page2"), unique in the template; may be empty
     // Paper in tenths of a millimetre, as if portrait; landscape swaps the sides.
     int paperWidth = 2100;
     int paperHeight = 2970;
@@ -110,7 +111,7 @@ struct FormPage {
 
     QSize sizeUnits() const; // the sheet in form units, orientation applied
     QSizeF sizeMm() const;   // the sheet in millimetres, orientation applied
-    Band* band(const QString& name);
+    Band* band(const QString& bandName);
 };
 
 struct Template {

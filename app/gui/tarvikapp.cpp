@@ -1,5 +1,6 @@
 #include "gui/tarvikapp.h"
 
+#include "core/dbconnection.h"
 #include "core/firebirdenv.h"
 #include "gui/errorbox.h"
 #include "gui/uAbout.h"
@@ -10,7 +11,6 @@
 #include "gui/uSerialNum.h"
 #include "gui/uSettings.h"
 
-#include <QDir>
 #include <QLibraryInfo>
 #include <QSocketNotifier>
 #include <QTranslator>
@@ -29,6 +29,8 @@ TarvikApplication::TarvikApplication(int& argc, char** argv) : QApplication(argc
     setApplicationName(QStringLiteral("Тарвик"));
     setApplicationDisplayName(QStringLiteral("Тарвик"));
     setApplicationVersion(QStringLiteral(TARVIK_VERSION));
+    setDesktopFileName(QStringLiteral("tarvik"));
+    setWindowIcon(applicationIcon());
 }
 
 bool TarvikApplication::notify(QObject* receiver, QEvent* event) {
@@ -48,7 +50,7 @@ AppForms& forms() {
 QString startupDatabaseName(const QStringList& arguments) {
     if (arguments.size() > 1 && !arguments.at(1).isEmpty())
         return arguments.at(1);
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Tarvik.gdb"));
+    return defaultDatabasePath();
 }
 
 void installQtTranslations() {
@@ -151,7 +153,11 @@ int runTarvik(int argc, char** argv) {
     installQtTranslations();
     FirebirdEnv::setup();
     quitOnSignals(quitSignals, &app);
-    createForms(startupDatabaseName(QCoreApplication::arguments()));
+    const QString databaseName = startupDatabaseName(QCoreApplication::arguments());
+    // The first start of an installed program creates its database in the user's data folder.
+    if (databaseName == defaultDatabasePath())
+        ErrorBox::guard([] { defaultDatabase(); });
+    createForms(databaseName);
     // A signal during start-up ends the program before the event loop is entered (the loop
     // would forget the request).
     int rc = 0;

@@ -32,7 +32,7 @@ struct AppForms {
 AppForms& forms();
 
 // The database a start with these arguments opens: the first argument unchanged when present
-// and not empty, otherwise Tarvik.gdb next to the executable.
+// and not empty, otherwise the default database (defaultDatabasePath in core/dbconnection.h).
 QString startupDatabaseName(const QStringList& arguments);
 
 // Loads Qt's own Russian texts (standard buttons, file and print dialogs, context menus) from

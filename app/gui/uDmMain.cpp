@@ -244,6 +244,50 @@ QIcon drawTools() {
 
 } // namespace
 
+QImage drawApplicationIcon(int size) {
+    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 32.0, size / 32.0);
+    // the clipboard of the toolbar, holding a waybill
+    p.setPen(QPen(QColor(110, 70, 30), 1.2));
+    p.setBrush(QColor(190, 140, 80));
+    p.drawRoundedRect(QRectF(3.5, 3, 25, 28), 2.5, 2.5);
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(6.5, 6.5, 19, 22));
+    p.setBrush(QColor(160, 160, 160));
+    p.drawRoundedRect(QRectF(10.5, 1, 11, 5), 1.5, 1.5);
+    p.setPen(QPen(QColor(80, 80, 200), 1.2));
+    for (int y = 10; y <= 13; y += 3)
+        p.drawLine(QPointF(9, y), QPointF(23, y));
+    // the waybill's stacked symbol: three rows of 24 modules, 1 for a bar
+    static const char* const rows[] = {"111010011101100101110101", "111010100111001101110101",
+                                       "111010110010011101110101"};
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(20, 20, 20));
+    const double module = 16.0 / 24;
+    for (int r = 0; r < 3; ++r) {
+        // each bar in one piece, so that it stays solid at the small sizes
+        for (int m = 0; m < 24;) {
+            int end = m;
+            while (end < 24 && rows[r][end] == rows[r][m])
+                ++end;
+            if (rows[r][m] == '1')
+                p.drawRect(QRectF(8 + m * module, 16.5 + r * 3.6, (end - m) * module, 3.2));
+            m = end;
+        }
+    }
+    return img;
+}
+
+QIcon applicationIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(drawApplicationIcon(size)));
+    return icon;
+}
+
 QList<QIcon> makeImageList() {
     QList<QIcon> list(14);
     list[1] = drawDisk();

@@ -6,6 +6,7 @@
 
 #include <QAbstractTableModel>
 #include <QIcon>
+#include <QImage>
 #include <QList>
 #include <QObject>
 
@@ -69,3 +70,9 @@ public:
 
 // The toolbar images (our own drawings), 14 entries of 32 x 32; unused indices are empty.
 QList<QIcon> makeImageList();
+
+// The application's icon, drawn as the toolbar images are: the clipboard with a waybill and its
+// symbol, size x size pixels on a transparent ground.
+QImage drawApplicationIcon(int size);
+// The icon at the sizes of the hicolor theme, for the windows.
+QIcon applicationIcon();

@@ -147,17 +147,18 @@ void TfrmSettings::FormShow() {
 
 void TfrmSettings::Button1Click() {
     using Catalogue::Setting;
-    m_dm.beginWrite();
     const Fields saves[] = {
         {Setting::OtpGrRaz, leOgrDl, leOgrFio},
         {Setting::OtpGrPr, leOgpDl, leOgpFio},
         {Setting::GlBuh, leGlBuh, nullptr},
         {Setting::Nds, leNds, nullptr},
     };
-    for (const Fields& s : saves)
-        Catalogue::writeSetting(m_dm.qTarvik, s.key,
-                                {s.value1->text(), s.value2 ? s.value2->text() : QString()});
-    m_dm.trTarvik.commit();
+    // One write operation: run again when another workstation gets in the way.
+    m_dm.write([&] {
+        for (const Fields& s : saves)
+            Catalogue::writeSetting(m_dm.qTarvik, s.key,
+                                    {s.value1->text(), s.value2 ? s.value2->text() : QString()});
+    });
     accept();
 }
 

@@ -23,6 +23,7 @@ private slots:
     void errors_data();
     void errors();
     void helpAndVersion();
+    void stderrCarriesOnlyOwnMessages();
     void windowEndsOnTerminate_data();
     void windowEndsOnTerminate();
 };
@@ -76,6 +77,32 @@ void TestCli::helpAndVersion() {
     QCOMPARE(r.code, 0);
     QVERIFY(r.out.contains(QStringLiteral("create-db")));
 }
+
+// A command that draws runs under Qt's GUI application without XDG_RUNTIME_DIR (as under cron
+// or su): stderr stays empty on success, and an error is the program's own words alone.
+void TestCli::stderrCarriesOnlyOwnMessages() {
+    QTemporaryDir dir;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    p.setProcessEnvironment(env);
+    const QString bin = qEnvironmentVariable("TARVIK_BIN") + QStringLiteral("/tarvik");
+    const QString out = dir.filePath(QStringLiteral("s.png"));
+    p.start(bin,
+            {QStringLiteral("pdf417"), QStringLiteral("--out"), out, QStringLiteral("Тарвик")});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 0);
+    QVERIFY(QFileInfo::exists(out));
+    QCOMPARE(QString::fromUtf8(p.readAllStandardError()), QString());
+    p.start(bin, {QStringLiteral("pdf417"), QStringLiteral("--out"), dir.filePath("no/s.png"),
+                  QStringLiteral("Тарвик")});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 1);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    QVERIFY(!err.isEmpty());
+    QVERIFY2(!err.contains(QStringLiteral("QStandardPaths")), qPrintable(err));
+}
+
 
 void TestCli::windowEndsOnTerminate_data() {
     QTest::addColumn<int>("signal");

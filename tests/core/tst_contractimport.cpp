@@ -11,7 +11,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 using fixture::contract;
 using fixture::element;
@@ -86,6 +88,37 @@ ContractContent sample(const QStringList& extraPositions = {}) {
                     "1#2#21#16.03.2023#50#625.25#", "1#2#22#17.03.2023#10#125.05#",
                     "[/CONTRACT3]"}));
 }
+
+// The same contract with organisations of its own: identifiers moved by 1000.
+ContractContent withOwnOrganisations(ContractContent c) {
+    for (TRefItem& r : c.refItems) {
+        if (r.refBook == 2)
+            r.id += 1000;
+    }
+    c.title.agent += 1000;
+    for (TContData& d : c.items) {
+        if (d.recip != 0)
+            d.recip += 1000;
+    }
+    return c;
+}
+
+// Another workstation that changes one organisation and keeps its transaction open.
+struct Holder {
+    explicit Holder(const QString& path) : s(path) {}
+    void update(int id) {
+        s.q.setSql(
+            {QStringLiteral("UPDATE ORGANISATIONS SET SPR_NAIM='Чужое' WHERE ID=%1").arg(id)});
+        s.q.execSql();
+        QCOMPARE(s.q.rowsAffected(), 1);
+    }
+    void insert(int id) {
+        s.q.setSql({QStringLiteral("INSERT INTO ORGANISATIONS(ID, SPR_NAIM) VALUES (%1, 'Чужое')")
+                        .arg(id)});
+        s.q.execSql();
+    }
+    Session s;
+};
 
 } // namespace
 
@@ -273,6 +306,162 @@ private slots:
         QCOMPARE(numbers[0][0].toInt(), before);
         QCOMPARE(numbers[1][0].toInt(), after);
         QCOMPARE(count(m_path, "contract2"), 8);
+    }
+
+    // The import's transaction is a snapshot with a bounded wait for locked rows, as the
+    // server itself reports it while the import runs.
+    void transactionIsSnapshot() {
+        Session s(m_path);
+        FbQuery mon(s.db, s.tr);
+        int isolation = -1, timeout = -1;
+        s.import(sample(), "k.dat", [&](qsizetype done, qsizetype) {
+            if (done != 0)
+                return;
+            mon.setSql({"SELECT mon$isolation_mode, mon$lock_timeout FROM mon$transactions "
+                        "WHERE mon$transaction_id = current_transaction"});
+            mon.open();
+            isolation = mon.value(0, 0).toInt();
+            timeout = mon.value(0, 1).toInt();
+            mon.close();
+        });
+        QCOMPARE(isolation, 1); // concurrency, Firebird's snapshot
+        QCOMPARE(timeout, kWriteLockTimeoutSeconds);
+        QCOMPARE(importTransactionParams().isolation, TransactionParams::Isolation::Snapshot);
+    }
+
+    // Why the snapshot: a header inserted first, another workstation's contract committed
+    // (with the higher number) before max(number) is read. In the snapshot the import finds its
+    // own number; reading committed data it would take the other one's.
+    void numberInsideSnapshot_data() {
+        QTest::addColumn<bool>("snapshot");
+        QTest::newRow("the import's transaction") << true;
+        QTest::newRow("read committed, for contrast") << false;
+    }
+    void numberInsideSnapshot() {
+        QFETCH(bool, snapshot);
+        TransactionParams params = importTransactionParams();
+        if (!snapshot)
+            params.isolation = TransactionParams::Isolation::ReadCommitted;
+        Session mine(m_path);
+        mine.tr.startTransaction(params);
+        const ContractContent c = sample();
+        Catalogue::insertContract(mine.q, c.title, "/mine.dat");
+        mine.q.setSql({"SELECT number FROM contract WHERE filename='/mine.dat'"});
+        mine.q.open();
+        const int own = mine.q.value(0, 0).toInt();
+
+        Session other(m_path);
+        const int theirs = other.import(withOwnOrganisations(c), "theirs.dat");
+        QVERIFY(theirs > own);
+        QCOMPARE(Catalogue::lastContractNumber(mine.q).value(), snapshot ? own : theirs);
+        mine.tr.rollback();
+    }
+
+    // Two imports whose commits interleave: the second starts, takes its number and writes
+    // lines; meanwhile the first runs whole and commits. Each contract gets its own lines.
+    void interleavedCommits() {
+        Session first(m_path), second(m_path);
+        const ContractContent a = withOwnOrganisations(sample());
+        const ContractContent b = sample();
+        int numberA = 0;
+        const qsizetype afterHeader = b.refItems.size() + 1;
+        const int numberB = second.import(b, "b.dat", [&](qsizetype done, qsizetype) {
+            if (done == afterHeader && numberA == 0)
+                numberA = first.import(a, "a.dat");
+        });
+        QVERIFY(numberA > numberB);
+        const auto perTitle =
+            select(m_path, "SELECT title, count(*), min(filename) FROM contract2 JOIN contract "
+                           "ON number=title GROUP BY title ORDER BY title");
+        QCOMPARE(perTitle.size(), 2);
+        QCOMPARE(perTitle[0][0].toInt(), numberB);
+        QCOMPARE(perTitle[0][1].toInt(), b.items.size());
+        QVERIFY(perTitle[0][2].toString().endsWith("b.dat"));
+        QCOMPARE(perTitle[1][0].toInt(), numberA);
+        QCOMPARE(perTitle[1][1].toInt(), a.items.size());
+        QCOMPARE(select(m_path, "SELECT count(*) FROM contract2 WHERE recip > 1000")
+                     .first()
+                     .first()
+                     .toInt(),
+                 a.items.size() - 1); // position 2 goes to nobody
+    }
+
+    // Another workstation holds an organisation the import writes (changed, or inserted and
+    // not yet committed) and commits a moment later: the import waits, meets the conflict,
+    // runs again and commits with the file's values.
+    void conflictRunsAgain_data() {
+        QTest::addColumn<bool>("present");
+        QTest::newRow("update conflict on a present organisation") << true;
+        QTest::newRow("primary key on an organisation inserted meanwhile") << false;
+    }
+    void conflictRunsAgain() {
+        QFETCH(bool, present);
+        Session s(m_path);
+        if (present)
+            s.import(sample(), "first.dat");
+        Holder holder(m_path);
+        if (present)
+            holder.update(20);
+        else
+            holder.insert(20);
+        std::thread later([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(700));
+            holder.s.tr.commit();
+        });
+        int number = 0;
+        try {
+            number = s.import(sample(), "second.dat");
+        } catch (...) {
+            later.join();
+            throw;
+        }
+        later.join();
+        QVERIFY(number > 0);
+        QVERIFY(!s.tr.inTransaction());
+        QCOMPARE(select(m_path, "SELECT spr_naim FROM organisations WHERE id=20")
+                     .first()
+                     .first()
+                     .toString(),
+                 QStringLiteral("Получатель А"));
+        QCOMPARE(count(m_path, "contract"), present ? 2 : 1);
+    }
+
+    // A row held for longer than every attempt waits: the write gives up with the busy
+    // message, rolls back and holds nothing; the other workstation's change stands.
+    void busyGivesUp() {
+        Session s(m_path);
+        s.import(sample(), "first.dat");
+        Holder holder(m_path);
+        holder.update(20);
+        WriteOptions options;
+        options.attempts = 2;
+        options.params = importTransactionParams();
+        options.params->lockTimeoutSeconds = 1;
+        const ContractContent c = sample();
+        try {
+            runWrite(
+                s.tr,
+                [&] {
+                    Catalogue::insertContract(s.q, c.title, "/busy.dat");
+                    Catalogue::setOrganisationWrite(s.q, c.refItems[1], true);
+                    s.q.execSql();
+                },
+                options);
+            QFAIL("written");
+        } catch (const DbError& e) {
+            QVERIFY2(e.message().startsWith("База данных занята другим пользователем"),
+                     qPrintable(e.message()));
+            QVERIFY(isWriteConflict(e));
+            QVERIFY(e.message().count('\n') >= 2); // the conflict and the client's words below
+        }
+        QVERIFY(!s.tr.inTransaction());
+        holder.s.tr.commit();
+        QCOMPARE(count(m_path, "contract"), 1);
+        QCOMPARE(select(m_path, "SELECT spr_naim FROM organisations WHERE id=20")
+                     .first()
+                     .first()
+                     .toString(),
+                 QStringLiteral("Чужое"));
     }
 
     // The organisation test sees rows of its own transaction only until they are rolled back.

@@ -45,6 +45,10 @@ ContractContent parse(const QStringList& lines, const Regional& r = Regional::cu
     return ParseContract(contract(lines), r);
 }
 
+QString firstLine(const QString& message) {
+    return message.section(QLatin1Char('\n'), 0, 0);
+}
+
 QString readError(const QByteArray& bytes) {
     try {
         ParseContract(bytes);
@@ -284,7 +288,8 @@ private slots:
                   "1#2#20#01.04.2023#1#2#",
                   "[/CONTRACT3]",
                   "хвост#",
-                  "[CONTRACT]"};
+                  "[CONTRACT]",
+                  "[/CONTRACT]"};
         const ContractContent c = parse(lines);
         QCOMPARE(c.refItems.size(), 9);
         QCOMPARE(c.title.docno, QStringLiteral("К-2023/15"));
@@ -337,7 +342,7 @@ private slots:
         // Everything after a zero byte is gone, the broken line included.
         const QByteArray cut = bytes + separator + "[CONTRACT2]" + separator + "9#3#1" +
                                QByteArray(1, '\0') + "00#4#1#1#Г#" + separator;
-        QCOMPARE(readError(cut), kContractReadError);
+        QCOMPARE(firstLine(readError(cut)), kContractReadError);
         const QByteArray cutEarly = bytes + QByteArray(1, '\0') + "junk\xff\xfe" + separator;
         QCOMPARE(ParseContract(cutEarly).items.size(), 1);
     }
@@ -449,7 +454,11 @@ private slots:
     }
     void malformed() {
         QFETCH(QByteArray, bytes);
-        QCOMPARE(readError(bytes), kContractReadError);
+        const QStringList message = readError(bytes).split('\n');
+        QCOMPARE(message.first(), kContractReadError);
+        // The cause follows on a line of its own.
+        QCOMPARE(message.size(), 2);
+        QVERIFY(message[1].size() > 1);
     }
 
     // File-level failures through ReadContractFile leave the shared results as they were.
@@ -490,7 +499,8 @@ private slots:
             ReadContractFile(path);
             QFAIL("read succeeded");
         } catch (const AppError& e) {
-            QCOMPARE(e.message(), kContractReadError);
+            QCOMPARE(firstLine(e.message()), kContractReadError);
+            QVERIFY2(e.message().section('\n', 1).startsWith(path + ": "), qPrintable(e.message()));
         }
         QCOMPARE(ContDataList.size(), 1);
         QCOMPARE(RefItemList.size(), 9);

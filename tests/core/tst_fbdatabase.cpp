@@ -1,6 +1,7 @@
 // The data layer against a real embedded database made like "tarvik create-db" makes it.
 #include "core/catalogue.h"
 #include "core/cp1251.h"
+#include "core/dbconnection.h"
 #include "core/fbdatabase.h"
 #include "testdb.h"
 
@@ -72,6 +73,9 @@ private slots:
     void groupedItemQueryWithFDiv();
     void connectionErrors_data();
     void connectionErrors();
+    void conflictsNamedAndRecognised_data();
+    void conflictsNamedAndRecognised();
+    void maxNumberFromIndex();
 };
 
 void TestFbDatabase::namedBindingAndStatementSteps() {
@@ -287,14 +291,20 @@ void TestFbDatabase::groupedItemQueryWithFDiv() {
 
 void TestFbDatabase::connectionErrors_data() {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("missing file") << "missing";
-    QTest::newRow("directory") << "directory";
-    QTest::newRow("not a database") << "garbage";
-    QTest::newRow("empty name") << "empty";
+    QTest::addColumn<QString>("sentence");
+    QTest::newRow("missing file") << "missing"
+                                  << "Файл базы данных не найден.";
+    QTest::newRow("directory") << "directory"
+                               << "Указан каталог, а не файл базы данных.";
+    QTest::newRow("not a database") << "garbage"
+                                    << "Файл не является базой данных этой версии Firebird.";
+    QTest::newRow("empty name") << "empty"
+                                << "";
 }
 
 void TestFbDatabase::connectionErrors() {
     QFETCH(QString, kind);
+    QFETCH(QString, sentence);
     FirebirdEnv::setup(QStringLiteral(TARVIK_BINARY_DIR "/bin"));
     QTemporaryDir dir;
     QString name;
@@ -320,11 +330,83 @@ void TestFbDatabase::connectionErrors() {
                  qPrintable(e.message()));
         QVERIFY(e.message().contains(name));
         QVERIFY(e.message().count(QLatin1Char('\n')) >= 1 || kind == QLatin1String("empty"));
+        // Then the user's sentence, then the client's own words; the codes travel along.
+        if (!sentence.isEmpty()) {
+            const QStringList lines = e.message().split(QLatin1Char('\n'));
+            QVERIFY2(lines.size() >= 3, qPrintable(e.message()));
+            QCOMPARE(lines[1], sentence);
+            QVERIFY(!e.codes().isEmpty());
+        }
     }
     QVERIFY(!db.connected());
     // Starting a transaction does not open a closed connection.
     FbTransaction tr(db);
     QVERIFY_THROWS_EXCEPTION(DbError, tr.startTransaction());
+}
+
+// Two transactions on one row: the error of the second is recognised by its codes as a
+// conflict that may succeed when run again, and named in Russian before the client's words.
+void TestFbDatabase::conflictsNamedAndRecognised_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("sentence");
+    // The engine reports a row whose lock wait timed out as an update conflict.
+    QTest::newRow("row held past the lock timeout")
+        << "timeout"
+        << "Эти же данные одновременно изменяет другой пользователь.";
+    QTest::newRow("update conflict") << "update"
+                                     << "Эти же данные одновременно изменяет другой пользователь.";
+    QTest::newRow("organisation inserted meanwhile") << "insert"
+                                                     << "Такая запись уже есть в базе данных.";
+    QTest::newRow("other primary key, not a conflict") << "nsi"
+                                                       << "Такая запись уже есть в базе данных.";
+}
+
+void TestFbDatabase::conflictsNamedAndRecognised() {
+    QFETCH(QString, kind);
+    QFETCH(QString, sentence);
+    TestDb t;
+    {
+        Conn setup(t.path());
+        setup.run({QStringLiteral("INSERT INTO organisations(id, spr_naim) VALUES (1, 'А')")});
+        setup.tr.commit();
+    }
+    Conn first(t.path()), second(t.path());
+    TransactionParams params;
+    params.isolation = TransactionParams::Isolation::Snapshot;
+    params.lockTimeoutSeconds = 1;
+    second.tr.startTransaction(params);
+    // The second's snapshot begins before the first changes anything.
+    QCOMPARE(count(second.q, QStringLiteral("SELECT count(*) n FROM organisations")), 1);
+    QString firstSql, secondSql;
+    if (kind == QLatin1String("insert")) {
+        firstSql = secondSql = QStringLiteral("INSERT INTO organisations(id) VALUES (2)");
+    } else if (kind == QLatin1String("nsi")) {
+        firstSql = QStringLiteral("SELECT 1 FROM rdb$database");
+        secondSql = QStringLiteral("INSERT INTO nsi(dt_key) VALUES ('nds')");
+    } else {
+        firstSql = secondSql = QStringLiteral("UPDATE organisations SET spr_naim='Б' WHERE id=1");
+    }
+    first.run({firstSql});
+    if (kind != QLatin1String("timeout"))
+        first.tr.commit();
+    try {
+        second.run({secondSql});
+        QFAIL("no conflict");
+    } catch (const DbError& e) {
+        const QStringList lines = e.message().split(QLatin1Char('\n'));
+        QVERIFY2(lines.first() == sentence, qPrintable(e.message()));
+        QVERIFY(lines.size() >= 2);
+        QCOMPARE(isWriteConflict(e), kind != QLatin1String("nsi"));
+    }
+}
+
+// The import's "max(number)" is answered from the descending index, not by a scan.
+void TestFbDatabase::maxNumberFromIndex() {
+    TestDb t;
+    Conn c(t.path());
+    c.q.setSql(Catalogue::kLastContractNumber);
+    QCOMPARE(c.q.plan().simplified(),
+             QStringLiteral("PLAN (CONTRACT ORDER IX_CONTRACT_NUMBER_DESC)"));
 }
 
 QTEST_GUILESS_MAIN(TestFbDatabase)

@@ -37,6 +37,7 @@ class TestSymbolReading : public QObject {
     Q_OBJECT
 private slots:
     void roundTrip();
+    void threeDigitFields();
     void damage_data();
     void damage();
     void labelCodes_data();
@@ -90,6 +91,23 @@ void TestSymbolReading::damage_data() {
     QTest::newRow("one index, two texts") << same << "двух разных накладных";
     QTest::newRow("not a frame") << QStringList{"hello"} << "без рамки";
     QTest::newRow("nothing read") << QStringList{} << "ни одного символа";
+    QStringList many = splitBarcodePayload(QString(266 * 400, QLatin1Char('m')));
+    many.removeAt(104);
+    many.removeAt(9);
+    QTest::newRow("three-digit count: index 10 and 105 missing")
+        << many << "нет символов 10 и 105 из 266";
+}
+
+// Three-digit counts and indices: index 100 of 266 is not taken for index 10.
+void TestSymbolReading::threeDigitFields() {
+    QString payload;
+    for (int i = 0; payload.size() < 266 * 400 - 50; ++i)
+        payload += QStringLiteral("%1#").arg(i);
+    const QStringList chunks = splitBarcodePayload(payload);
+    QVERIFY(chunks.size() > 100);
+    const Reading::Reassembled r = Reading::reassemble(chunks);
+    QVERIFY2(r.complete(), qPrintable(r.errors.join('\n').left(300)));
+    QCOMPARE(r.payload, payload);
 }
 
 void TestSymbolReading::damage() {

@@ -673,6 +673,9 @@ void TestLayout::brokenTemplates_data() {
     QTest::newRow("unknown band type")
         << R"({"name": "b", "pages": [{"bands": [{"name": "Band5", "type": "Footer", "height": 1}]}]})"
         << "бэнд Band5";
+    QTest::newRow("page name twice")
+        << R"({"name": "b", "pages": [{"name": "Page1"}, {"name": "page1"}]})"
+        << "имя страницы page1 повторяется";
 }
 
 void TestLayout::brokenTemplates() {
@@ -693,6 +696,10 @@ void TestLayout::findObjectIgnoresCase() {
     QCOMPARE(t.findObject("MEMO1")->name, QStringLiteral("Memo1"));
     QVERIFY(!t.findObject("Memo2"));
     QCOMPARE(t.title, QStringLiteral("Штрих-код"));
+    // Pages keep the names they are given; a page without one has an empty name.
+    const Template named = templ(R"({"name": "n", "pages": [{}, {"name": "Page2"}]})");
+    QCOMPARE(named.pages[0].name, QString());
+    QCOMPARE(named.pages[1].name, QStringLiteral("Page2"));
     QVERIFY_THROWS_EXCEPTION(AppError, Template::load("noSuchForm"));
 }
 

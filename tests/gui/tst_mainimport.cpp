@@ -97,7 +97,11 @@ private slots:
             m_main->ToolButton1Click();
             QFAIL("bad file imported");
         } catch (const AppError& e) {
-            QCOMPARE(e.message(), kContractReadError);
+            QCOMPARE(e.message().section('\n', 0, 0), kContractReadError);
+            // The same text as the command line: the file and the cause below.
+            QCOMPARE(e.message().section('\n', 1),
+                     m_dir.filePath("bad.dat") +
+                         QStringLiteral(": строка 1 не является идентификатором формата."));
         }
         QVERIFY(!m_main->dmMain->trTarvik.inTransaction());
         QCOMPARE(m_main->dmMain->sMain->rowCount(), 0);
