@@ -180,6 +180,9 @@ void TestDoc::typingKeyByKey() {
     QVERIFY(doc->isVisible());
     QCOMPARE(r0.brutto, 7.0);
     QCOMPARE(shown(doc, 0, 11), QStringLiteral("7"));
+    // A second Esc does not close the window with what was entered.
+    key(Qt::Key_Escape);
+    QVERIFY(doc->isVisible());
 
     // F2 edits the stored value; a letter leaves the record as it was.
     g->setCurrentIndex(g->model()->index(0, 5));
