@@ -7,6 +7,12 @@ const QList<Command>& commands() {
         {"create-db", "create-db FILE: создать новую базу данных", cmdCreateDb, false},
         {"list", "list [--db FILE]: вывести реестр контрактов", cmdList, false},
         {"import", "import [--db FILE] CONTRACT.dat: загрузить файл контракта", cmdImport, false},
+        {"recipients", "recipients [--db FILE] --contract N: вывести получателей контракта",
+         cmdRecipients, false},
+        {"items",
+         "items [--db FILE] --contract N --recipient ID: вывести строки накладной для "
+         "получателя",
+         cmdItems, false},
         {"pdf417",
          "pdf417 [--ecc L] [--columns N] [--rows R] --out FILE.pdf|FILE.png TEXT...: "
          "напечатать символы PDF417 на листах штрих-кода",

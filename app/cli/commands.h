@@ -16,6 +16,8 @@ struct Command {
 int cmdCreateDb(const QStringList& args);
 int cmdList(const QStringList& args);
 int cmdImport(const QStringList& args);
+int cmdRecipients(const QStringList& args);
+int cmdItems(const QStringList& args);
 int cmdPdf417(const QStringList& args);
 int cmdWaybill(const QStringList& args);
 int cmdDecode(const QStringList& args);

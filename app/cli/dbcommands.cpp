@@ -37,6 +37,7 @@ int cmdList(const QStringList& args) {
         FbQuery& q = c.qMain;
         for (; !q.eof(); q.next()) {
             const QStringList cells = {
+                QString::number(q.fieldByName(QStringLiteral("number")).asInteger()),
                 cell(q.fieldByName(QStringLiteral("docno")).asString()),
                 cell(q.fieldByName(QStringLiteral("target")).asString()),
                 r.formatDate(q.fieldByName(QStringLiteral("data")).asDate()),

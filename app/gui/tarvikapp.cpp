@@ -84,7 +84,10 @@ void createForms(const QString& databaseName) {
     f.frmAbout = new TfrmAbout(f.Main);
     f.frmSettings = new TfrmSettings(dm, f.Main);
     f.Main->setWindows({f.Doc, f.OutBar, f.frmAbout, f.frmSettings});
-    for (QWidget* w : std::initializer_list<QWidget*>{f.Main, f.frmAbout, f.frmSettings})
+    f.Doc->setSerialDialog(f.frmSerialNum);
+    f.frmSerialNum->setConfirmDialog(f.dlgInpFin);
+    for (QWidget* w : std::initializer_list<QWidget*>{f.Main, f.Doc, f.frmSerialNum, f.dlgInpFin,
+                                                      f.frmAbout, f.frmSettings})
         centre(w);
 }
 

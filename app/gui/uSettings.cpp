@@ -2,6 +2,7 @@
 
 #include "core/cp1251.h"
 #include "gui/errorbox.h"
+#include "gui/keyfilter.h"
 #include "gui/uDmMain.h"
 
 #include <QKeyEvent>
@@ -9,8 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QValidator>
-#include <functional>
 
 namespace KeyFilters {
 
@@ -26,59 +25,6 @@ bool nameAllowed(QChar ch) {
 } // namespace KeyFilters
 
 namespace {
-
-// Puts a field's key filter on every way text enters it: typing, an input method, pasting
-// (keys or the context menu) and dropping. The field checks each change with `validate`,
-// which passes the text that entered through the filter, character by character, and cuts it
-// to the length limit; the text that was there before is left as it is.
-class KeyFilterValidator : public QValidator {
-public:
-    KeyFilterValidator(QLineEdit* edit, std::function<QChar(QChar)> filter, int maxLength)
-        : QValidator(edit), m_filter(std::move(filter)), m_maxLength(maxLength) {
-        // The text before the next change: the one last accepted or set by the program.
-        connect(edit, &QLineEdit::textChanged, this, [this](const QString& t) { m_before = t; });
-    }
-
-    State validate(QString& input, int& pos) const override {
-        // The change replaced the middle of the earlier text: what the two texts share at the
-        // start and at the end stays, the rest of the new text is what entered.
-        const qsizetype shorter = std::min(input.size(), m_before.size());
-        qsizetype head = 0;
-        while (head < shorter && input.at(head) == m_before.at(head))
-            ++head;
-        qsizetype tail = 0;
-        while (tail < shorter - head &&
-               input.at(input.size() - 1 - tail) == m_before.at(m_before.size() - 1 - tail))
-            ++tail;
-        const qsizetype room = std::max<qsizetype>(0, m_maxLength - head - tail);
-        QString entered;
-        for (qsizetype i = head; i < input.size() - tail && entered.size() < room; ++i) {
-            const QChar passed = m_filter(input.at(i));
-            if (!passed.isNull())
-                entered += passed;
-        }
-        const qsizetype enteredEnd = input.size() - tail;
-        if (pos >= enteredEnd)
-            pos -= int(enteredEnd - head - entered.size());
-        else if (pos > head)
-            pos = int(head + std::min<qsizetype>(entered.size(), pos - head));
-        input = input.left(head) + entered + input.right(tail);
-        return Acceptable;
-    }
-
-private:
-    std::function<QChar(QChar)> m_filter;
-    int m_maxLength;
-    QString m_before;
-};
-
-// Shows a stored value as it is stored: the load sets the text past the field's filter.
-void setStoredText(QLineEdit* edit, const QString& text) {
-    const QValidator* filter = edit->validator();
-    edit->setValidator(nullptr);
-    edit->setText(text);
-    edit->setValidator(filter);
-}
 
 QLineEdit* labelledEdit(QWidget* parent, const char* name, const QString& label, int left, int top,
                         int width) {

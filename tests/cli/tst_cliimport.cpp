@@ -110,7 +110,9 @@ private slots:
         QCOMPARE(r.code, 0);
         const QStringList rows = r.out.trimmed().split('\n');
         QCOMPARE(rows.size(), 2);
-        QVERIFY(rows[0].startsWith(QStringLiteral("0163200000326004117-0041\tПР-0041/26\t")));
+        // The contract's number first: what the waybill commands take.
+        QVERIFY(rows[0].startsWith(QStringLiteral("1\t0163200000326004117-0041\tПР-0041/26\t")));
+        QVERIFY(rows[1].startsWith(QStringLiteral("2\t")));
         QVERIFY(rows[0].endsWith(kSample));
     }
 

@@ -135,7 +135,7 @@ private slots:
         QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
         r = tarvik(m_server, {"list", "--db", db});
         QCOMPARE(r.code, 0);
-        QVERIFY(r.out.startsWith(QStringLiteral("0163200000326004117-0041\tПР-0041/26\t")));
+        QVERIFY(r.out.startsWith(QStringLiteral("1\t0163200000326004117-0041\tПР-0041/26\t")));
 
         // The attachment is a network one, and the settings go through it.
         QCOMPARE(scalar(db, "SELECT mon$remote_protocol FROM mon$attachments "
