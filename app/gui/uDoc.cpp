@@ -2,9 +2,11 @@
 
 #include "core/contractreader.h"
 #include "core/regional.h"
+#include "docs/symbolcheck.h"
 #include "gui/entrygrid.h"
 #include "gui/errorbox.h"
 #include "gui/keyfilter.h"
+#include "gui/preview.h"
 #include "gui/uDmMain.h"
 #include "gui/uMain.h"
 #include "gui/uSerialNum.h"
@@ -20,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
@@ -368,7 +371,36 @@ void TDoc::DrawGrid1DblClick() {
 }
 
 void TDoc::Button2Click() {
-    // The printing of the waybill is started from here.
+    if (ContDataList.isEmpty() || !m_dm.hasSelectedContract())
+        return;
+    Docs::WaybillInput in;
+    in.docno = m_dm.qMain.fieldByName(QStringLiteral("docno")).asString();
+    in.contractDate = m_dm.qMain.fieldByName(QStringLiteral("data")).asDate();
+    in.rem = m_dm.qMain.fieldByName(QStringLiteral("rem")).asString();
+    in.number = Edit1->text();
+    in.date = DateTimePicker1->date();
+    // A type typed into the box instead of chosen is no item: nothing prints.
+    in.type = cbNaklChoose->findText(cbNaklChoose->currentText(), Qt::MatchExactly);
+    in.values = m_values;
+
+    // A long waybill keeps the window alive and shows how far it has got; the 1-T shows it
+    // from the start, as its form asks.
+    QProgressDialog progress(QStringLiteral("Подготовка накладной..."), QStringLiteral("Отмена"), 0,
+                             0, this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(in.type == Docs::OneT ? 0 : 1000);
+    m_printer.onProgress = [&progress](int sheets) {
+        progress.setLabelText(QStringLiteral("Подготовка накладной: лист %1").arg(sheets));
+        progress.setValue(0);
+        QApplication::processEvents();
+        return !progress.wasCanceled();
+    };
+    Forms::Report* report = m_printer.print(in, ContDataList);
+    m_printer.onProgress = nullptr;
+    progress.reset();
+    if (!report)
+        return;
+    Forms::showReport(*report, this, Docs::checkedNote(m_printer.symbolsChecked()));
 }
 
 void TDoc::Button1Click() {

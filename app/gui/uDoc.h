@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/waybill.h"
+#include "docs/waybillprint.h"
 #include "gui/recipientwindow.h"
 
 #include <QPalette>
@@ -41,6 +42,8 @@ public:
 
     // The requisites, the VAT rate and the signatories, as last loaded.
     const Waybill::PrintValues& values() const { return m_values; }
+    // The reports and the row source of the waybills, kept between prints.
+    Docs::WaybillPrinter& printer() { return m_printer; }
 
     void FormShow();
     void LoadItems() override;
@@ -65,4 +68,5 @@ private:
     TDocItems* m_items = nullptr;
     Waybill::PrintValues m_values;
     TfrmSerialNum* m_serialDialog = nullptr;
+    Docs::WaybillPrinter m_printer;
 };
