@@ -21,18 +21,7 @@ TContDataList loadItems(FbQuery& qTarvik, int title, int recip) {
 }
 
 std::optional<double> parseNumber(const QString& text, const Regional& regional) {
-    const QString sep = QRegularExpression::escape(QString(regional.decimalSeparator));
-    const QRegularExpression re(
-        QStringLiteral("^\\s*[+-]?(\\d+(%1\\d*)?|%1\\d+)([eE][+-]?\\d+)?\\s*$").arg(sep));
-    if (!re.match(text).hasMatch())
-        return std::nullopt;
-    QString c = text.trimmed();
-    c.replace(regional.decimalSeparator, QLatin1Char('.'));
-    bool ok = false;
-    const double v = QLocale::c().toDouble(c, &ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
+    return regional.parseNumber(text);
 }
 
 bool setPerPackage(TContData& record, const QString& text, const Regional& regional) {

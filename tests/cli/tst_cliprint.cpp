@@ -1,6 +1,7 @@
 // "tarvik waybill" run as a process on the sample contract: the symbols it prints read back to
 // the waybill's data, and what the grid would refuse is refused with the row named.
 #include "core/cp1251.h"
+#include "core/symbolreading.h"
 #include "runtarvik.h"
 #include "symbolread.h"
 
@@ -15,23 +16,6 @@
 namespace {
 
 const QString kSample = QStringLiteral(TARVIK_SOURCE_DIR "/samples/contract-2026-0041.dat");
-
-// The symbol texts put back together by their "<N" headers.
-QString reassemble(const QList<QByteArray>& symbols) {
-    static const QRegularExpression frame(QStringLiteral("^<N(\\d\\d)(\\d\\d)(.*)(\\d{3})>$"),
-                                          QRegularExpression::DotMatchesEverythingOption);
-    QMap<int, QString> pieces;
-    for (const QByteArray& s : symbols) {
-        const QRegularExpressionMatch m = frame.match(Cp1251::decode(s));
-        if (!m.hasMatch() || m.captured(3).size() != m.captured(4).toInt())
-            return QString();
-        pieces.insert(m.captured(2).toInt(), m.captured(3));
-    }
-    QString out;
-    for (const QString& p : pieces)
-        out += p;
-    return out;
-}
 
 } // namespace
 
@@ -74,7 +58,12 @@ private slots:
             symbols << readAllSymbolBytes(QImage(m_dir.filePath(QFileInfo(f).fileName())),
                                           ZXing::BarcodeFormat::PDF417);
         QCOMPARE(symbols.size(), sheets);
-        const QString payload = reassemble(symbols);
+        QStringList texts;
+        for (const QByteArray& s : symbols)
+            texts << Cp1251::decode(s);
+        const Reading::Reassembled whole = Reading::reassemble(texts);
+        QVERIFY2(whole.complete(), qPrintable(whole.errors.join('\n')));
+        const QString payload = whole.payload;
         QVERIFY2(payload.contains(QStringLiteral("#A-7/1-05.03.2026#05.03.2026#")),
                  qPrintable(payload));
         QVERIFY2(payload.contains(QStringLiteral("#2,5#")), qPrintable(payload));

@@ -2,11 +2,11 @@
 // waybill read back by an independent decoder and put together again.
 #include "core/apperror.h"
 #include "core/cp1251.h"
+#include "core/symbolreading.h"
 #include "docs/waybillprint.h"
 #include "forms/renderer.h"
 #include "symbolread.h"
 
-#include <QRegularExpression>
 #include <QtTest>
 #include <algorithm>
 
@@ -44,25 +44,6 @@ Docs::WaybillInput input(int type) {
     in.type = type;
     in.values.nds = 20;
     return in;
-}
-
-// Puts framed symbol texts back together by their "<N" headers.
-QString reassemble(QList<QByteArray> symbols) {
-    static const QRegularExpression frame(QStringLiteral("^<N(\\d\\d)(\\d\\d)(.*)(\\d{3})>$"),
-                                          QRegularExpression::DotMatchesEverythingOption);
-    QMap<int, QString> pieces;
-    for (const QByteArray& s : symbols) {
-        const QRegularExpressionMatch m = frame.match(Cp1251::decode(s));
-        if (!m.hasMatch())
-            return QStringLiteral("<bad frame: %1>").arg(Cp1251::decode(s));
-        if (m.captured(3).size() != m.captured(4).toInt())
-            return QStringLiteral("<bad length>");
-        pieces.insert(m.captured(2).toInt(), m.captured(3));
-    }
-    QString out;
-    for (const QString& p : pieces)
-        out += p;
-    return out;
 }
 
 } // namespace
@@ -141,7 +122,12 @@ void TestWaybillPrint::barcodeSheetsReadBack() {
         read << symbols.first();
     }
     std::reverse(read.begin(), read.end()); // order does not matter to the reader
-    QCOMPARE(reassemble(read), b.BarcodePayload);
+    QStringList texts;
+    for (const QByteArray& s : read)
+        texts << Cp1251::decode(s);
+    const Reading::Reassembled whole = Reading::reassemble(texts);
+    QVERIFY2(whole.complete(), qPrintable(whole.errors.join('\n')));
+    QCOMPARE(whole.payload, b.BarcodePayload);
 }
 
 // A symbol that does not read back is an error, not a document shown with wrong codes.
