@@ -4,8 +4,6 @@
 #include "core/catalogue.h"
 #include "core/rounding.h"
 
-#include <QLocale>
-#include <QRegularExpression>
 #include <cmath>
 
 namespace Labels {
