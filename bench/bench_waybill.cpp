@@ -84,8 +84,8 @@ int main(int argc, char** argv) {
     std::printf("total (3 preparations + PDF): %.0f ms; PDF alone: %.0f ms; ratio %.2f (goal "
                 "<= 2)\n",
                 totalMs, pdfMs, totalMs / pdfMs);
-    std::printf("one preparation: %.0f ms; symbol check: %.0f ms (%.1f ms a symbol)\n",
-                prepareMs, checkMs, checkMs / n);
+    std::printf("one preparation: %.0f ms; symbol check: %.0f ms (%.1f ms a symbol)\n", prepareMs,
+                checkMs, checkMs / n);
     std::printf("PDF417 encoding: %d conversions x %.2f ms = %.0f ms, %.0f %% of the total\n",
                 conversions, perSymbolMs, conversions * perSymbolMs,
                 100.0 * conversions * perSymbolMs / totalMs);

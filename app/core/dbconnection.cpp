@@ -5,10 +5,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
-#include <unistd.h>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QThread>
+#include <unistd.h>
 
 #include <firebird/Interface.h>
 

@@ -103,7 +103,6 @@ void TestCli::stderrCarriesOnlyOwnMessages() {
     QVERIFY2(!err.contains(QStringLiteral("QStandardPaths")), qPrintable(err));
 }
 
-
 void TestCli::windowEndsOnTerminate_data() {
     QTest::addColumn<int>("signal");
     QTest::addColumn<bool>("databaseExists");

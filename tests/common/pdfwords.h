@@ -32,10 +32,15 @@ inline QList<PdfWord> readPdfWords(const QString& file) {
             ++page;
             continue;
         }
+        QString text = m.captured(5);
+        text.replace(QLatin1String("&quot;"), QLatin1String("\""))
+            .replace(QLatin1String("&lt;"), QLatin1String("<"))
+            .replace(QLatin1String("&gt;"), QLatin1String(">"))
+            .replace(QLatin1String("&amp;"), QLatin1String("&"));
         out << PdfWord{page,
                        QRectF(QPointF(m.captured(1).toDouble() * k, m.captured(2).toDouble() * k),
                               QPointF(m.captured(3).toDouble() * k, m.captured(4).toDouble() * k)),
-                       m.captured(5)};
+                       text};
     }
     return out;
 }

@@ -4,9 +4,11 @@
 #include "forms/renderer.h"
 #include "forms/report.h"
 
+#include "pdfwords.h"
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+
 #include <QtTest>
 #include <cmath>
 
@@ -16,40 +18,10 @@ namespace {
 
 // ---- the PDF as pdftotext -bbox sees it ----
 
-struct Word {
-    int page;
-    QRectF box; // form units from the page's top-left corner
-    QString text;
-};
+using Word = PdfWord;
 
 QList<Word> readPdf(const QString& file) {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), file, QStringLiteral("-")});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        qFatal("pdftotext failed");
-    const QString html = QString::fromUtf8(p.readAllStandardOutput());
-    const double k = kUnitsPerInch / 72.0;
-    QList<Word> out;
-    int page = -1;
-    static const QRegularExpression tag(
-        R"re(<page width="[\d.]+" height="[\d.]+">|<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
-    for (auto it = tag.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        if (m.captured(1).isEmpty()) {
-            ++page;
-            continue;
-        }
-        QString text = m.captured(5);
-        text.replace(QLatin1String("&quot;"), QLatin1String("\""))
-            .replace(QLatin1String("&lt;"), QLatin1String("<"))
-            .replace(QLatin1String("&gt;"), QLatin1String(">"))
-            .replace(QLatin1String("&amp;"), QLatin1String("&"));
-        out << Word{page,
-                    QRectF(QPointF(m.captured(1).toDouble() * k, m.captured(2).toDouble() * k),
-                           QPointF(m.captured(3).toDouble() * k, m.captured(4).toDouble() * k)),
-                    text};
-    }
-    return out;
+    return readPdfWords(file);
 }
 
 // Every place where the words of `line` stand one after another on one line of the page.
