@@ -106,9 +106,10 @@ int cmdLabel(const QStringList& args) {
         if (q.eof())
             throw AppError(QStringLiteral("Контракт %1 не найден").arg(number));
         Docs::LabelData data;
-        data.docno = q.fieldByName(QStringLiteral("docno")).asString();
-        data.agents = q.fieldByName(QStringLiteral("agents")).asString();
-        data.rem = q.fieldByName(QStringLiteral("rem")).asString();
+        const Catalogue::ContractRow contract = Catalogue::currentContract(q);
+        data.docno = contract.docno;
+        data.agents = contract.agents;
+        data.rem = contract.rem;
         bool found = false;
         for (const Catalogue::Recipient& r : Catalogue::recipients(c.qTarvik, number))
             if (r.recip == recip) {

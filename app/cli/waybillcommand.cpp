@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "cli/contractargs.h"
 #include "core/apperror.h"
+#include "core/catalogue.h"
 #include "core/regional.h"
 #include "core/waybill.h"
 #include "docs/waybillprint.h"
@@ -152,9 +153,10 @@ int cmdWaybill(const QStringList& args) {
         c.dbTarvik.open();
         selectContract(c, contract);
         checkRecipient(c, recipient);
-        in.docno = c.qMain.fieldByName(QStringLiteral("docno")).asString();
-        in.contractDate = c.qMain.fieldByName(QStringLiteral("data")).asDate();
-        in.rem = c.qMain.fieldByName(QStringLiteral("rem")).asString();
+        const Catalogue::ContractRow selected = Catalogue::currentContract(c.qMain);
+        in.docno = selected.docno;
+        in.contractDate = selected.data;
+        in.rem = selected.rem;
         Waybill::loadShowValues(c.qTarvik, contract, in.values);
         TContDataList items;
         Waybill::loadItems(c.qTarvik, contract, recipient, items, in.values);

@@ -34,6 +34,16 @@ void openRegister(DbConnection& c) {
     c.qMain.open();
 }
 
+ContractRow currentContract(const FbQuery& q) {
+    ContractRow r;
+    r.number = q.fieldByName(QStringLiteral("number")).asInteger();
+    r.docno = str(q, "docno");
+    r.data = q.fieldByName(QStringLiteral("data")).asDate();
+    r.agents = str(q, "agents");
+    r.rem = str(q, "rem");
+    return r;
+}
+
 const QStringList kDeleteContract = {QStringLiteral("DELETE FROM contract WHERE number=:number")};
 
 void deleteContract(DbConnection& c, int number) {

@@ -25,6 +25,16 @@ extern const QStringList kRegister;
 // contracts in the order of their numbers).
 void openRegister(DbConnection& c);
 
+// The columns of the register's current row that the waybills and labels print.
+struct ContractRow {
+    int number = 0;
+    QString docno;
+    QDate data; // invalid when the contract has none
+    QString agents;
+    QString rem;
+};
+ContractRow currentContract(const FbQuery& qMain);
+
 extern const QStringList kDeleteContract;
 // Deletes one contract in a write transaction of its own (roll back, start, delete, commit),
 // run again when another workstation's transaction gets in the way (runWrite).

@@ -1,5 +1,6 @@
 #include "gui/uDoc.h"
 
+#include "core/catalogue.h"
 #include "core/contractreader.h"
 #include "core/regional.h"
 #include "docs/symbolcheck.h"
@@ -374,9 +375,10 @@ void TDoc::Button2Click() {
     if (ContDataList.isEmpty() || !m_dm.hasSelectedContract())
         return;
     Docs::WaybillInput in;
-    in.docno = m_dm.qMain.fieldByName(QStringLiteral("docno")).asString();
-    in.contractDate = m_dm.qMain.fieldByName(QStringLiteral("data")).asDate();
-    in.rem = m_dm.qMain.fieldByName(QStringLiteral("rem")).asString();
+    const Catalogue::ContractRow contract = Catalogue::currentContract(m_dm.qMain);
+    in.docno = contract.docno;
+    in.contractDate = contract.data;
+    in.rem = contract.rem;
     in.number = Edit1->text();
     in.date = DateTimePicker1->date();
     // A type typed into the box instead of chosen is no item: nothing prints.

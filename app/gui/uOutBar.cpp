@@ -1,5 +1,6 @@
 #include "gui/uOutBar.h"
 
+#include "core/catalogue.h"
 #include "core/labels.h"
 #include "core/regional.h"
 #include "docs/symbolcheck.h"
@@ -333,9 +334,10 @@ void TOutBar::Button3Click() {
 
 Docs::LabelData TOutBar::currentLabel() const {
     Docs::LabelData d;
-    d.docno = m_dm.qMain.fieldByName(QStringLiteral("docno")).asString();
-    d.agents = m_dm.qMain.fieldByName(QStringLiteral("agents")).asString();
-    d.rem = m_dm.qMain.fieldByName(QStringLiteral("rem")).asString();
+    const Catalogue::ContractRow contract = Catalogue::currentContract(m_dm.qMain);
+    d.docno = contract.docno;
+    d.agents = contract.agents;
+    d.rem = contract.rem;
     d.recipient = ComboBox1->currentText();
     const QModelIndex current = DrawGrid1->currentIndex();
     d.record = ContDataList.value(current.isValid() ? current.row() : 0);
